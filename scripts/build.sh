@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Configures and builds one build folder of the project.
+#   scripts/build.sh release   the program as users get it (build/release)
+#   scripts/build.sh test      Debug with AddressSanitizer and UBSan (build/test)
+set -euo pipefail
+
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+kind="${1:-release}"
+shift || true
+
+case "$kind" in
+    release) options=(-DCMAKE_BUILD_TYPE=Release -DSTRATOSET_BUILD_TESTS=OFF) ;;
+    test)    options=(-DCMAKE_BUILD_TYPE=Debug -DSTRATOSET_SANITIZERS=ON -DSTRATOSET_BUILD_TESTS=ON) ;;
+    *)       echo "usage: $0 release|test [cmake options...]" >&2; exit 2 ;;
+esac
+
+mkdir -p "$top/build"
+build="$top/build/$kind"
+cmake -S "$top" -B "$build" "${options[@]}" "$@" > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The whole test suite, from a fresh Debian machine: installs what is needed,
+# builds with AddressSanitizer and UBSan, and runs every test under Xvfb.
+set -euo pipefail
+
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh" test
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+cd "$top/build/test"
+xvfb-run -a -s "-screen 0 1024x768x24" \
+    ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"

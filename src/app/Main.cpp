@@ -1,0 +1,3 @@
+#include "app/StratosetApplication.h"
+
+START_JUCE_APPLICATION (StratosetApplication)
