@@ -1,0 +1,38 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Debian's nginx on 127.0.0.1 serving one folder, for as long as this object
+    lives (tools/loopback-nginx.sh does the work).
+*/
+class LoopbackNginx
+{
+public:
+    /** `limitRate` is nginx's per-request rate limit, e.g. "8m"; empty: none. */
+    explicit LoopbackNginx (const juce::File& documentRoot, const juce::String& limitRate = {});
+    ~LoopbackNginx();
+
+    bool isRunning() const { return port > 0; }
+    int getPort() const { return port; }
+
+    /** "http://127.0.0.1:<port>" */
+    juce::String getBaseUrl() const;
+
+    /** The address of a file below the document root: "/a/b.zip" or "a/b.zip". */
+    juce::String urlFor (const juce::String& path) const;
+
+    /** One line per request so far: method, path, status, the Range header in
+        quotes ("-" when none) and the body bytes sent.
+    */
+    juce::StringArray getAccessLog() const;
+
+    /** Stops the server now (the object may then be destroyed as usual). */
+    void stop();
+
+    LoopbackNginx (const LoopbackNginx&) = delete;
+    LoopbackNginx& operator= (const LoopbackNginx&) = delete;
+
+private:
+    juce::File workFolder;
+    int port = 0;
+};

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# A real HTTP server on 127.0.0.1 for tests, benchmarks and the demo:
+# Debian's nginx serving one folder, honouring Range requests.
+#
+#   loopback-nginx.sh start <document root> <work folder> [limit_rate]
+#       starts nginx in the background and prints its port; the work folder
+#       receives the configuration, the pid file and the logs (access.log has
+#       one line per request: method, path, status, Range header, body bytes)
+#   loopback-nginx.sh stop <work folder>
+#
+# limit_rate is nginx's per-request rate limit, e.g. 8m (8 MiB/s).
+set -euo pipefail
+
+nginx_binary="${NGINX:-/usr/sbin/nginx}"
+
+case "${1:-}" in
+    start)
+        root="$(cd "$2" && pwd)"
+        work="$(mkdir -p "$3" && cd "$3" && pwd)"
+        rate="${4:-0}"
+
+        for _ in 1 2 3 4 5; do
+            port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+            mkdir -p "$work/temp"
+            cat > "$work/nginx.conf" <<CONF
+daemon on;
+master_process off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log warn;
+events { worker_connections 512; }
+http {
+    log_format ranges '\$request_method \$uri \$status "\$http_range" \$body_bytes_sent';
+    access_log $work/access.log ranges;
+    client_body_temp_path $work/temp/body;
+    proxy_temp_path $work/temp/proxy;
+    fastcgi_temp_path $work/temp/fastcgi;
+    uwsgi_temp_path $work/temp/uwsgi;
+    scgi_temp_path $work/temp/scgi;
+    default_type application/octet-stream;
+    types { text/xml xml; image/png png; image/jpeg jpg; application/zip zip; }
+    sendfile on;
+    keepalive_timeout 30;
+    server {
+        listen 127.0.0.1:$port;
+        root $root;
+        location / { limit_rate $rate; }
+    }
+}
+CONF
+            : > "$work/access.log"
+            if "$nginx_binary" -p "$work" -c "$work/nginx.conf" 2> "$work/start.err"; then
+                echo "$port"
+                exit 0
+            fi
+            # Another process may have taken the port in between: try another one.
+            grep -q "Address already in use" "$work/start.err" || { cat "$work/start.err" >&2; exit 1; }
+        done
+        cat "$work/start.err" >&2
+        exit 1
+        ;;
+    stop)
+        work="$2"
+        if [ -f "$work/nginx.pid" ]; then
+            kill "$(cat "$work/nginx.pid")" 2> /dev/null || true
+            for _ in $(seq 1 50); do
+                kill -0 "$(cat "$work/nginx.pid" 2> /dev/null)" 2> /dev/null || break
+                sleep 0.1
+            done
+        fi
+        ;;
+    *)
+        echo "usage: $0 start <document root> <work folder> [limit_rate] | stop <work folder>" >&2
+        exit 2
+        ;;
+esac
