@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ShellFolderService.h"
+#include "platform/UsbDeviceService.h"
 #include "platform/WindowsVersionService.h"
 #include "platform/Wow64Service.h"
 
@@ -65,4 +66,38 @@ public:
 private:
     juce::File root;
     platform::ScopedServiceOverride<platform::ShellFolderService> installed { *this };
+};
+
+class FakeUsbDevices final : public platform::UsbDeviceService
+{
+public:
+    std::optional<std::vector<platform::UsbDeviceProperties>> enumeratePresentDevices() override
+    {
+        ++enumerations;
+        return devices;
+    }
+
+    /** Adds a present device; an empty text stands for a property that cannot be read. */
+    void plug (const juce::String& hardwareId, const juce::String& friendlyName = {})
+    {
+        if (! devices.has_value())
+            devices.emplace();
+
+        platform::UsbDeviceProperties device;
+
+        if (hardwareId.isNotEmpty())
+            device.hardwareId = hardwareId;
+
+        if (friendlyName.isNotEmpty())
+            device.friendlyName = friendlyName;
+
+        devices->push_back (device);
+    }
+
+    /** Empty: the device set cannot be obtained. */
+    std::optional<std::vector<platform::UsbDeviceProperties>> devices;
+    int enumerations = 0;
+
+private:
+    platform::ScopedServiceOverride<platform::UsbDeviceService> installed { *this };
 };

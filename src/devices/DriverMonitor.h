@@ -1,0 +1,20 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Answers whether one of the maker's connected devices carries a product
+    name in its friendly name. Nothing is cached: every query walks the
+    present devices afresh.
+*/
+class DriverMonitor
+{
+public:
+    /** True when a present device of the maker has a friendly name that
+        contains `name`, both compared without blanks and in lower case (and
+        without "_" in `name`).
+    */
+    bool isDriverExist (const juce::String& name);
+
+private:
+    juce::String _searchName; // the normalised name of the last query
+};
