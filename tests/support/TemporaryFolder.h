@@ -10,7 +10,7 @@ class TemporaryFolder
 public:
     TemporaryFolder()
         : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("stratoset-test-", {}, false))
+                      .getNonexistentChildFile ("stratoset-test-" + juce::String (juce::Random::getSystemRandom().nextInt64() & 0x7fffffffffff), {}, false))
     {
         folder.createDirectory();
     }
