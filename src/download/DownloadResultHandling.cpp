@@ -89,13 +89,12 @@ bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settin
 
     return software == "Tessel Max" && settings.region == "en" && (! isNotQt || noDriverIncluded);
 }
-} // namespace DownloadResult
 
-void handleDownloadResult (const juce::URL& url,
-                           const juce::File& targetFile,
-                           const Selection& selection,
-                           const SharedSettings& settings,
-                           const std::function<void (const juce::String&)>& statusCallback)
+void handle (const juce::URL& url,
+             const juce::File& targetFile,
+             const Selection& selection,
+             const SharedSettings& settings,
+             const std::function<void (const juce::String&)>& statusCallback)
 {
     auto installer = targetFile;
 
@@ -115,12 +114,12 @@ void handleDownloadResult (const juce::URL& url,
 
     lastInstallerPath = installer.getFullPathName();
 
-    if (! DownloadResult::reportsOwnOutcome (selection, settings))
+    if (! reportsOwnOutcome (selection, settings))
         return;
 
     if (started)
     {
-        juce::Thread::sleep (DownloadResult::settleTimeMs);
+        juce::Thread::sleep (settleTimeMs);
         statusCallback (StatusText::installed);
     }
     else
@@ -128,3 +127,4 @@ void handleDownloadResult (const juce::URL& url,
         statusCallback (StatusText::installError);
     }
 }
+} // namespace DownloadResult

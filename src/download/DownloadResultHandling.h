@@ -7,6 +7,8 @@
 #include "devices/SharedSettings.h"
 #include "download/Selection.h"
 
+namespace DownloadResult
+{
 /** Turns a finished download into a running installer: a ZIP archive is
     unpacked beside itself into a folder named after it and the installer
     for this system's architecture is picked from it; any other file is the
@@ -16,17 +18,15 @@
     "Installed" 2.5 s after the start, or "Install error". A package without
     a usable installer ends in "Download error".
 
-    Called by the download monitor when its download is complete, with what
-    the monitor holds.
+    DownloadMonitor::handleDownloadResult calls it when its download is
+    complete, with what the monitor holds.
 */
-void handleDownloadResult (const juce::URL& url,
-                           const juce::File& targetFile,
-                           const Selection& selection,
-                           const SharedSettings& settings,
-                           const std::function<void (const juce::String&)>& statusCallback);
+void handle (const juce::URL& url,
+             const juce::File& targetFile,
+             const Selection& selection,
+             const SharedSettings& settings,
+             const std::function<void (const juce::String&)>& statusCallback);
 
-namespace DownloadResult
-{
 /** The program to run among the ".exe" files of an unpacked archive, in the
     order given: one whose path names the other architecture ("x86" or "x64"
     without the system's "86" or "64") is passed over; a single candidate is

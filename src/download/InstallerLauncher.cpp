@@ -11,30 +11,43 @@ namespace
 {
 std::atomic<int> runningInstallers { 0 };
 
-/** Waits for the installer on a thread of its own. Its output is read and
-    dropped while it runs: nobody else reads the pipe, and an installer that
-    fills it would otherwise stop for good.
+/** Reads and drops the installer's output until it ends (nobody else reads
+    the pipe, and an installer that fills it would stop for good), then waits
+    for it and reads its exit code, which says nothing the caller uses.
 */
+void waitForEnd (juce::ChildProcess& process)
+{
+    char buffer[4096];
+
+    while (process.readProcessOutput (buffer, (int) sizeof (buffer)) > 0)
+    {
+    }
+
+    process.waitForProcessToFinish (-1);
+    [[maybe_unused]] const auto exitCode = process.getExitCode();
+}
+
+/** The body of an installer's thread. The process is released before the
+    count drops, so nothing of the installer is left once it reads 0.
+*/
+void waitThenRelease (std::shared_ptr<juce::ChildProcess>& process)
+{
+    waitForEnd (*process);
+    process.reset();
+    --runningInstallers;
+}
+
+/** Waits for the started installer on a self-deleting thread of its own. */
 bool waitOnOwnThread (std::shared_ptr<juce::ChildProcess> process)
 {
     ++runningInstallers;
 
-    const auto launched = juce::Thread::launch ([process]
-                                                {
-                                                    char buffer[4096];
+    if (juce::Thread::launch ([process]() mutable
+                              { waitThenRelease (process); }))
+        return true;
 
-                                                    while (process->readProcessOutput (buffer, (int) sizeof (buffer)) > 0)
-                                                    {
-                                                    }
-
-                                                    process->waitForProcessToFinish (-1);
-                                                    [[maybe_unused]] const auto exitCode = process->getExitCode();
-                                                    --runningInstallers; });
-
-    if (! launched)
-        --runningInstallers;
-
-    return launched;
+    --runningInstallers;
+    return false;
 }
 } // namespace
 

@@ -48,8 +48,8 @@ struct FinishedDownload
     {
         selection.softwareName = softwareName;
         juce::StringArray statuses;
-        handleDownloadResult (url, file, selection, settings, [&] (const juce::String& status)
-                              { statuses.add (status); });
+        DownloadResult::handle (url, file, selection, settings, [&] (const juce::String& status)
+                                { statuses.add (status); });
         EXPECT_TRUE (FakeInstaller::waitForInstallersToEnd());
         return statuses;
     }

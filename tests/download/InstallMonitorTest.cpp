@@ -107,36 +107,3 @@ TEST (InstallMonitor, DialogThatCannotBeFoundAgainIsStillRunning)
     EXPECT_EQ (monitor.analyseWindow(), "still");
     EXPECT_TRUE (windows.clicks.isEmpty());
 }
-
-TEST (InstallMonitor, FollowsAnInstallationPageByPage)
-{
-    FakeWindowAutomation windows;
-    windows.addWindow ("#32770", "Photos");
-    const auto dialog = windows.addWindow ("#32770", "QX4 Driver Setup");
-
-    const std::vector<Page> pages = {
-        { { "Static", languagePrompt }, { "Button", "OK" } },
-        { { "Button", "INSTALL" } },
-        { { "Static", "Please wait." }, { "Static", "Installing USB drivers." } },
-        { { "Static", "Installation failed" }, { "Static", failureText }, { "Button", "E&xit" } },
-    };
-
-    size_t page = 0;
-    windows.showPage (dialog, pages[page]);
-    windows.onClick = [&] (platform::WindowHandle)
-    { windows.showPage (dialog, pages[++page]); };
-
-    InstallMonitor monitor ("QX4 (USB)");
-    juce::StringArray results;
-
-    for (int tick = 0; tick < 3; ++tick)
-        if (monitor.findInstallerWindow())
-            results.add (monitor.analyseWindow());
-
-    windows.onClick = nullptr;
-    windows.showPage (dialog, pages[3]);
-    results.add (monitor.findInstallerWindow() ? monitor.analyseWindow() : "not found");
-
-    EXPECT_EQ (results, juce::StringArray ("still", "still", "still", failureText));
-    EXPECT_EQ (windows.clicks, juce::StringArray ({ "QX4 Driver Setup/OK", "QX4 Driver Setup/INSTALL", "QX4 Driver Setup/E&xit" }));
-}

@@ -2,12 +2,10 @@
 
 #include "platform/WindowAutomationService.h"
 
-#include <functional>
 #include <vector>
 
 /** An in-memory desktop of top-level windows and their controls. A click is
-    recorded as "<window title>/<control text>" and handed to `onClick`,
-    which may change the windows as their owner would.
+    recorded as "<window title>/<control text>".
 */
 class FakeWindowAutomation final : public platform::WindowAutomationService
 {
@@ -22,9 +20,6 @@ public:
         windows.push_back ({ true, className, title, std::move (controls) });
         return (platform::WindowHandle) windows.size();
     }
-
-    /** Gives the dialog `window` a new page. */
-    void showPage (platform::WindowHandle window, std::vector<Control> controls) { windows[window - 1].controls = std::move (controls); }
 
     void close (platform::WindowHandle window) { windows[window - 1].open = false; }
 
@@ -85,16 +80,10 @@ public:
     void click (platform::WindowHandle control) override
     {
         if (const auto* pressed = controlFor (control))
-        {
             clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
-
-            if (onClick)
-                onClick (control / controlBase);
-        }
     }
 
     juce::StringArray clicks;
-    std::function<void (platform::WindowHandle window)> onClick;
 
 private:
     struct Window
