@@ -1,6 +1,7 @@
 #include "platform/WindowAutomationService.h"
 #include "platform/sim/SimulatedHost.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <map>
