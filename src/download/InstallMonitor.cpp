@@ -1,0 +1,129 @@
+#include "download/InstallMonitor.h"
+
+#include "platform/WindowAutomationService.h"
+
+#include <cstring>
+
+namespace
+{
+constexpr const char* languagePrompt = "Please choose your language below:";
+constexpr const char* driversRunning = "Installing USB drivers.";
+constexpr const char* completedText = "The installation completed successfully. It's not necessary to reboot.";
+constexpr const char* failureText = "Unfortunately the installation failed.";
+
+/** How many characters of a long device name suffice to recognise its installer. */
+constexpr int shortNameLength = 5;
+
+juce::String withoutBlanks (const juce::String& text)
+{
+    return text.removeCharacters (" ");
+}
+} // namespace
+
+InstallMonitor::InstallMonitor (const juce::String& nameToUse)
+    : name (nameToUse)
+{
+}
+
+bool InstallMonitor::findInstallerWindow()
+{
+    auto& windows = platform::windowAutomation();
+
+    for (auto window = windows.findNextTopLevelWindow (0, dialogClass); window != 0;
+         window = windows.findNextTopLevelWindow (window, dialogClass))
+    {
+        const auto titleAsRead = windows.getWindowTextWide (window);
+
+        if (titleAsRead.isEmpty())
+            continue;
+
+        const auto title = withoutBlanks (titleAsRead);
+
+        name = withoutBlanks (name);
+
+        if (name.containsChar ('('))
+            name = name.upToFirstOccurrenceOf ("(", false, false);
+
+        const juce::String shortName = name.length() > shortNameLength ? name.substring (0, shortNameLength)
+                                                                       : juce::String ("alternativeName");
+
+        if (title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
+        {
+            windowTitle = titleAsRead;
+            return true;
+        }
+    }
+
+    return false;
+}
+
+juce::String InstallMonitor::analyseWindow()
+{
+    auto& windows = platform::windowAutomation();
+
+    // Nothing found yet, or the dialog cannot be found again by its title:
+    // every lookup would find nothing.
+    if (windowTitle.isEmpty())
+        return resultStill;
+
+    const auto dialog = windows.findTopLevelWindow (dialogClass, windowTitle);
+
+    if (dialog == 0)
+        return resultStill;
+
+    const auto find = [&] (const char* className, const char* text)
+    {
+        return windows.findChildWithText (dialog, className, text);
+    };
+
+    const auto press = [&] (platform::WindowHandle control, const char* logLine)
+    {
+        windows.click (control);
+
+        if (logLine != nullptr)
+            juce::Logger::writeToLog (logLine);
+    };
+
+    if (const auto ok = find ("Button", "OK"); ok != 0 && find ("Static", languagePrompt) != 0)
+    {
+        press (ok, "<InstallMonitor::analyseWindow> clicked OK button");
+        return resultStill;
+    }
+
+    if (const auto install = find ("Button", "INSTALL"); install != 0)
+    {
+        press (install, "<InstallMonitor::analyseWindow> clicked Install button");
+        return resultStill;
+    }
+
+    if (find ("Static", driversRunning) != 0)
+        return resultStill;
+
+    if (const auto rebootLater = find ("Button", "Reboot later"); rebootLater != 0)
+    {
+        press (rebootLater, "<InstallMonitor::analyseWindow> clicked not reboot button");
+        return resultDone;
+    }
+
+    if (const auto exit = find ("Button", "E&xit"); exit != 0 && find ("Static", completedText) != 0)
+    {
+        press (exit, "<InstallMonitor::analyseWindow> clicked exit button");
+        return resultDone;
+    }
+
+    if (const auto firstStatic = windows.findNextChild (dialog, 0, "Static"); firstStatic != 0)
+    {
+        const auto secondStatic = windows.findNextChild (dialog, firstStatic, "Static");
+        const auto text = windows.getWindowTextAnsi (secondStatic);
+
+        if (std::strstr (text.toRawUTF8(), failureText) != nullptr)
+        {
+            if (const auto exit = find ("Button", "E&xit"); exit != 0)
+                press (exit, nullptr);
+
+            return text;
+        }
+    }
+
+    return resultStill;
+}

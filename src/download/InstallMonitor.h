@@ -1,0 +1,41 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** Answers the dialog pages of the maker's installers, so an installation
+    runs to its end without the user: it finds the installer's top-level
+    dialog by its title and presses the buttons its known pages offer.
+    All window access goes through the window-automation platform service.
+*/
+class InstallMonitor
+{
+public:
+    /** `name` is the device name of the request. */
+    explicit InstallMonitor (const juce::String& name);
+
+    /** Looks through the top-level dialogs for the installer's: one whose
+        title, without blanks, contains the device name (without blanks and
+        without a parenthesised remark; this normalised name is kept), its
+        first five characters when it is longer than that, or, in lower case,
+        "velmora". On success the title is kept for analyseWindow.
+    */
+    bool findInstallerWindow();
+
+    /** Recognises the page the installer's dialog shows and presses what it
+        asks for: "still" while the installation goes on (or nothing is
+        recognised), "done" once it has ended, or the installer's own
+        failure text.
+    */
+    juce::String analyseWindow();
+
+    const juce::String& getName() const { return name; }
+    const juce::String& getWindowTitle() const { return windowTitle; }
+
+    static constexpr const char* dialogClass = "#32770";
+    static constexpr const char* resultStill = "still";
+    static constexpr const char* resultDone = "done";
+
+private:
+    juce::String name;
+    juce::String windowTitle;
+};

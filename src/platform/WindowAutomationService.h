@@ -1,0 +1,62 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/PlatformService.h"
+
+namespace platform
+{
+/** A window of the host; 0 stands for none. */
+using WindowHandle = std::uintptr_t;
+
+/** The few user32 window functions that answer other programs' dialogs.
+
+    Each operation is one user32 call, with its semantics: class names and
+    texts compare as Windows compares them (without regard to case), texts
+    are cut to the size of the buffer the call is given, and handles of
+    windows that have gone find nothing.
+*/
+class WindowAutomationService
+{
+public:
+    virtual ~WindowAutomationService() = default;
+
+    /** FindWindowExA (NULL, after, className, NULL): the next top-level
+        window of the class after `after`, or the first one when `after` is 0.
+    */
+    virtual WindowHandle findNextTopLevelWindow (WindowHandle after, const juce::String& className) = 0;
+
+    /** FindWindowA (className, title): a top-level window of the class with that title. */
+    virtual WindowHandle findTopLevelWindow (const juce::String& className, const juce::String& title) = 0;
+
+    /** FindWindowExA (parent, NULL, className, text): the first child of the
+        class with that text. 0 when `parent` is 0 (the call would otherwise
+        search the top-level windows).
+    */
+    virtual WindowHandle findChildWithText (WindowHandle parent, const juce::String& className, const juce::String& text) = 0;
+
+    /** FindWindowExA (parent, after, className, NULL): the next child of the
+        class after `after`, or the first one when `after` is 0. 0 when
+        `parent` is 0.
+    */
+    virtual WindowHandle findNextChild (WindowHandle parent, WindowHandle after, const juce::String& className) = 0;
+
+    /** GetWindowTextW into a buffer of 256 wide characters. */
+    virtual juce::String getWindowTextWide (WindowHandle window) = 0;
+
+    /** GetWindowTextA into a buffer of 256 bytes. */
+    virtual juce::String getWindowTextAnsi (WindowHandle window) = 0;
+
+    /** SendMessageA (control, BM_CLICK, 0, 0): returns once the owner of the
+        control has handled the click.
+    */
+    virtual void click (WindowHandle control) = 0;
+
+    static std::unique_ptr<WindowAutomationService> createNative();
+};
+
+inline WindowAutomationService& windowAutomation() { return PlatformService<WindowAutomationService>::get(); }
+} // namespace platform

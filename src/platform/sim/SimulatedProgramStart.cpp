@@ -1,0 +1,53 @@
+#include "platform/ProgramStartService.h"
+
+namespace platform
+{
+namespace
+{
+    /** A program of the simulated host is a script ("#!") or an ELF binary. */
+    bool looksLikeProgram (const juce::File& file)
+    {
+        juce::FileInputStream in (file);
+
+        if (! in.openedOk())
+            return false;
+
+        char start[4] = {};
+        const auto length = in.read (start, (int) sizeof (start));
+
+        if (length >= 2 && start[0] == '#' && start[1] == '!')
+            return true;
+
+        return length == 4 && start[0] == 0x7f && start[1] == 'E' && start[2] == 'L' && start[3] == 'F';
+    }
+
+    class SimulatedProgramStart final : public ProgramStartService
+    {
+    public:
+        bool start (juce::ChildProcess& process,
+                    const juce::File& program,
+                    const juce::StringArray& arguments,
+                    int streamFlags) override
+        {
+            // ChildProcess would report a file that cannot be run only later,
+            // as exit code 255; refuse it here, as Windows refuses to create
+            // a process from a file that is not a program.
+            if (! program.existsAsFile() || ! looksLikeProgram (program))
+                return false;
+
+            // Downloaded and unpacked files carry no execute permission.
+            if (! program.setExecutePermission (true))
+                return false;
+
+            juce::StringArray commandLine (program.getFullPathName());
+            commandLine.addArray (arguments);
+            return process.start (commandLine, streamFlags);
+        }
+    };
+} // namespace
+
+std::unique_ptr<ProgramStartService> ProgramStartService::createNative()
+{
+    return std::make_unique<SimulatedProgramStart>();
+}
+} // namespace platform

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include "core/ProcessState.h"
+#include "download/DownloadResultHandling.h"
+#include "download/StatusText.h"
+#include "support/FakeInstaller.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedHostFolder.h"
+
+namespace
+{
+using Entries = std::vector<std::pair<juce::String, juce::String>>; // stored path, content
+
+const juce::String logTag = "<DownloadMonitor::handleDownloadResult> ";
+
+/** A download that has just completed on a simulated 64-bit Windows host:
+    the file lies in the work folder below the host's temporary folder.
+*/
+struct FinishedDownload
+{
+    explicit FinishedDownload (const juce::String& urlFileName, bool is64Bit = true)
+        : url ("http://127.0.0.1:8080/files/" + urlFileName),
+          file (host / ("Temp/VelmoraTmp/" + juce::URL::removeEscapeChars (urlFileName)))
+    {
+        host.setWow64 (is64Bit);
+        file.getParentDirectory().createDirectory();
+        selection.region = settings.region;
+    }
+
+    /** The download is a ZIP archive holding these entries. */
+    void makeArchive (const Entries& entries) const
+    {
+        juce::ZipFile::Builder builder;
+
+        for (const auto& [path, content] : entries)
+            builder.addEntry (new juce::MemoryInputStream (content.toRawUTF8(), content.getNumBytesAsUTF8(), true), 9, path, juce::Time::getCurrentTime());
+
+        juce::FileOutputStream out (file);
+        out.setPosition (0);
+        out.truncate();
+        builder.writeToStream (out, nullptr);
+    }
+
+    /** The folder the archive is unpacked into. */
+    juce::File unpacked (const juce::String& path) const { return file.getSiblingFile (file.getFileNameWithoutExtension()).getChildFile (path); }
+
+    juce::StringArray handle (const juce::String& softwareName)
+    {
+        selection.softwareName = softwareName;
+        juce::StringArray statuses;
+        DownloadResult::handle (url, file, selection, settings, [&] (const juce::String& status)
+                                { statuses.add (status); });
+        EXPECT_TRUE (FakeInstaller::waitForInstallersToEnd());
+        return statuses;
+    }
+
+    SimulatedHostFolder host;
+    FakeInstaller::EndGuard guard { host.getFolder() };
+    juce::URL url;
+    juce::File file;
+    Selection selection;
+    SharedSettings settings;
+    LogCapture log;
+};
+
+const auto installer = []
+{ return FakeInstaller::getScript().loadFileAsString(); };
+} // namespace
+
+TEST (DownloadResultHandling, ArchiveStartsTheSetupProgramOfThisArchitecture)
+{
+    FinishedDownload download ("QX4%20Driver%20Package.ZIP");
+    download.makeArchive ({ { "QX4 Driver/x86/Driver Setup.exe", installer() },
+                            { "QX4 Driver/x64/Driver Setup.exe", installer() },
+                            { "QX4 Driver/x64/Driver Setup.exe.config", "<config/>" },
+                            { "QX4 Driver/readme.txt", "Read me" } });
+
+    EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::installed));
+
+    const auto chosen = download.unpacked ("QX4 Driver/x64/Driver Setup.exe");
+    EXPECT_EQ (lastInstallerPath, chosen.getFullPathName());
+    EXPECT_TRUE (download.log.contains ("<handleDownloadResult> Detected ZIP file: QX4 Driver Package.ZIP"));
+    EXPECT_TRUE (download.log.contains (logTag + "Found setup.exe, must be driver-only")) << "\"Driver Setup\" counts as \"setup\"";
+    EXPECT_TRUE (download.log.contains (logTag + "matched: " + chosen.getFullPathName()));
+
+    const auto runs = FakeInstaller::readRuns (chosen);
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/S", "/allusers"));
+    EXPECT_TRUE (FakeInstaller::readRuns (download.unpacked ("QX4 Driver/x86/Driver Setup.exe")).empty());
+}
+
+TEST (DownloadResultHandling, PicksByArchitectureInTheOrderFound)
+{
+    LogCapture log;
+    const juce::File x86 ("/work/Temp/pkg/x86/Setup.exe"), x64 ("/work/Temp/pkg/x64/Setup.exe"), plain ("/work/Temp/pkg/Tool.exe");
+
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x86, x64 }, "64"), x64);
+    EXPECT_EQ (log.getLines()[0], logTag + "This one not match: " + x86.getFullPathName());
+
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x64, x86 }, "32"), x86);
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x86 }, "64"), juce::File()) << "a single program for the other architecture";
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, x64 }, "64"), x64) << "several programs: only a setup program";
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, juce::File ("/work/Temp/pkg/Editor.exe") }, "64"), juce::File());
+
+    log.clear();
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain }, "32"), plain);
+    EXPECT_EQ (log.getLines(), juce::StringArray (logTag + "Only single one .exe: tool.exe", logTag + "matched: " + plain.getFullPathName()));
+}
+
+TEST (DownloadResultHandling, SingleProgramInAnArchiveIsTakenWhateverItsName)
+{
+    FinishedDownload download ("KeyWeave-2.4.zip");
+    download.makeArchive ({ { "bin/KeyWeave Installer.EXE", installer() }, { "bin/notes.txt", "notes" } });
+
+    EXPECT_EQ (download.handle ("KeyWeave"), juce::StringArray (StatusText::installed));
+    EXPECT_TRUE (download.log.contains (logTag + "Only single one .exe: keyweaveinstaller.exe"));
+
+    const auto runs = FakeInstaller::readRuns (download.unpacked ("bin/KeyWeave Installer.EXE"));
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/silent", "/allusers"));
+}
+
+TEST (DownloadResultHandling, ArchiveWithoutAProgramToRunIsADownloadError)
+{
+    const std::pair<const char*, Entries> archives[] = {
+        { "several programs, none a setup", { { "Editor.exe", installer() }, { "Helper.exe", installer() } } },
+        { "only the other architecture", { { "x86/Setup.exe", installer() } } },
+        { "no program", { { "readme.txt", "Read me" } } },
+        { "outside the folder", { { "../Setup.exe", installer() } } },
+    };
+
+    for (const auto& [what, entries] : archives)
+    {
+        FinishedDownload download ("Package.zip");
+        download.makeArchive (entries);
+        lastInstallerPath = "from before";
+
+        EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::downloadError)) << what;
+        EXPECT_TRUE (download.log.contains (logTag + "Can't find .exe after uncompress!")) << what;
+        EXPECT_EQ (lastInstallerPath, "from before") << what;
+        EXPECT_FALSE (download.file.getSiblingFile ("Setup.exe").exists()) << what;
+    }
+
+    FinishedDownload broken ("Package.zip");
+    broken.file.replaceWithText ("not an archive");
+    EXPECT_EQ (broken.handle ("Driver"), juce::StringArray (StatusText::downloadError));
+}
+
+TEST (DownloadResultHandling, OtherDownloadIsTheInstallerItself)
+{
+    FinishedDownload download ("Vortex%20Deck%20Setup.exe");
+    download.file.replaceWithText (installer(), false, false, "\n");
+
+    EXPECT_EQ (download.handle ("Vortex Deck"), juce::StringArray (StatusText::installed));
+    EXPECT_EQ (lastInstallerPath, download.file.getFullPathName());
+    EXPECT_EQ (FakeInstaller::readRuns (download.file).size(), 1u);
+    EXPECT_FALSE (download.log.contains ("<handleDownloadResult> Detected ZIP file: Vortex Deck Setup.exe"));
+}
+
+TEST (DownloadResultHandling, OnlyPackagesWithoutDialogsReportTheirOutcome)
+{
+    struct Case
+    {
+        const char* region;
+        const char* software;
+        bool notQt, noDriver;
+        juce::StringArray statuses;
+    };
+
+    const Case cases[] = {
+        { "cn", "Tessel Max", false, false, {} },
+        { "en", "Tessel Max", true, false, {} },
+        { "en", "Tessel Max", true, true, { StatusText::installed } },
+        { "en", "Tessel Max", false, false, { StatusText::installed } },
+        { "en", "Plugin", false, false, { StatusText::installed } },
+        { "cn", "QX4 Control", false, false, {} },
+    };
+
+    for (const auto& c : cases)
+    {
+        FinishedDownload download ("Setup.exe");
+        download.file.replaceWithText (installer(), false, false, "\n");
+        download.settings.region = c.region;
+        isNotQt = c.notQt;
+        noDriverIncluded = c.noDriver;
+
+        EXPECT_EQ (download.handle (c.software), c.statuses) << c.region << " " << c.software << " " << c.notQt << c.noDriver;
+        EXPECT_EQ (FakeInstaller::readRuns (download.file).size(), 1u) << "started in every case";
+    }
+
+    // An installer that cannot be started is not reported as installed.
+    FinishedDownload download ("Setup.exe");
+    download.file.replaceWithText ("MZ This program cannot be run in DOS mode.");
+    EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::installError));
+    EXPECT_EQ (download.handle ("Tessel Max"), juce::StringArray()) << "the dialog watch decides for this one";
+}

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "download/InstallMonitor.h"
+#include "support/FakeWindowAutomation.h"
+#include "support/LogCapture.h"
+
+namespace
+{
+using Page = std::vector<FakeWindowAutomation::Control>;
+
+const juce::String languagePrompt = "Please choose your language below:";
+const juce::String completedText = "The installation completed successfully. It's not necessary to reboot.";
+const juce::String failureText = "Unfortunately the installation failed. (7)";
+} // namespace
+
+TEST (InstallMonitor, FindsTheInstallerDialogByItsTitle)
+{
+    struct Case
+    {
+        juce::String deviceName;
+        juce::StringArray titles; // "#32770" windows in their order
+        juce::String expectedTitle; // empty: none is the installer's
+        juce::String normalisedName;
+    };
+
+    const Case cases[] = {
+        { "QX4 (Audio Interface)", { "Notepad", "QX4 Audio Setup" }, "QX4 Audio Setup", "QX4" },
+        { "QX4", { "Q X 4 Driver" }, "Q X 4 Driver", "QX4" },
+        { "QX4", { "qx4 driver" }, "", "QX4" },
+        { "Nova Mini Pro", { "NovaMk2 Driver" }, "NovaMk2 Driver", "NovaMiniPro" },
+        { "Arc 2", { "Arc 3 Setup", "alternative Name" }, "alternative Name", "Arc2" },
+        { "Arc 2", { "Arc 3 Setup", "Arc2 MkII Setup" }, "Arc2 MkII Setup", "Arc2" },
+        { "QX4", { "Photos", "Velmora HubDriver Setup" }, "Velmora HubDriver Setup", "QX4" },
+        { "", { "", "Photos" }, "Photos", "" },
+        { "QX4", {}, "", "QX4" },
+    };
+
+    for (const auto& c : cases)
+    {
+        FakeWindowAutomation windows;
+        windows.addWindow ("Shell_TrayWnd", "QX4 Velmora");
+
+        for (const auto& title : c.titles)
+            windows.addWindow ("#32770", title);
+
+        InstallMonitor monitor (c.deviceName);
+        EXPECT_EQ (monitor.findInstallerWindow(), c.expectedTitle.isNotEmpty()) << c.deviceName;
+        EXPECT_EQ (monitor.getWindowTitle(), c.expectedTitle) << c.deviceName;
+
+        if (! c.titles.isEmpty())
+        {
+            EXPECT_EQ (monitor.getName(), c.normalisedName) << "kept normalised";
+        }
+    }
+}
+
+TEST (InstallMonitor, AnswersEveryKnownPage)
+{
+    struct Case
+    {
+        const char* page;
+        Page controls;
+        juce::String result, click, logLine;
+    };
+
+    const Case cases[] = {
+        { "language choice", { { "Static", languagePrompt }, { "ComboBox", "English" }, { "Button", "OK" } }, "still", "OK", "<InstallMonitor::analyseWindow> clicked OK button" },
+        { "OK without the language prompt", { { "Static", "Read me" }, { "Button", "OK" } }, "still", "", "" },
+        { "start", { { "Static", "Welcome" }, { "Button", "Cancel" }, { "Button", "INSTALL" } }, "still", "INSTALL", "<InstallMonitor::analyseWindow> clicked Install button" },
+        { "drivers before the restart question", { { "Static", "Installing USB drivers." }, { "Button", "Reboot later" } }, "still", "", "" },
+        { "restart question", { { "Static", "Restart?" }, { "Button", "Reboot now" }, { "Button", "Reboot later" } }, "done", "Reboot later", "<InstallMonitor::analyseWindow> clicked not reboot button" },
+        { "completed", { { "Static", completedText }, { "Button", "E&xit" } }, "done", "E&xit", "<InstallMonitor::analyseWindow> clicked exit button" },
+        { "E&xit without the completed text", { { "Static", "Done?" }, { "Button", "E&xit" } }, "still", "", "" },
+        { "failed", { { "Static", "Installation failed" }, { "Button", "E&xit" }, { "Static", failureText } }, failureText, "E&xit", "" },
+        { "failed without E&xit", { { "Static", "Error" }, { "Static", failureText } }, failureText, "", "" },
+        { "failure text in the first static", { { "Static", failureText }, { "Button", "E&xit" } }, "still", "", "" },
+        { "failure text in the third static", { { "Static", "a" }, { "Static", "b" }, { "Static", failureText } }, "still", "", "" },
+        { "no static at all", { { "Button", "E&xit" } }, "still", "", "" },
+    };
+
+    for (const auto& c : cases)
+    {
+        FakeWindowAutomation windows;
+        windows.addWindow ("#32770", "Velmora QX4 Setup", c.controls);
+
+        LogCapture log;
+        InstallMonitor monitor ("QX4");
+        ASSERT_TRUE (monitor.findInstallerWindow());
+        EXPECT_EQ (monitor.analyseWindow(), c.result) << c.page;
+        EXPECT_EQ (windows.clicks, c.click.isEmpty() ? juce::StringArray() : juce::StringArray ("Velmora QX4 Setup/" + c.click)) << c.page;
+        EXPECT_EQ (log.getLines(), c.logLine.isEmpty() ? juce::StringArray() : juce::StringArray (c.logLine)) << c.page;
+    }
+}
+
+TEST (InstallMonitor, DialogThatCannotBeFoundAgainIsStillRunning)
+{
+    FakeWindowAutomation windows;
+    InstallMonitor monitor ("QX4");
+    EXPECT_EQ (monitor.analyseWindow(), "still") << "nothing found yet";
+
+    const auto dialog = windows.addWindow ("#32770", "QX4 Setup", { { "Button", "INSTALL" } });
+    ASSERT_TRUE (monitor.findInstallerWindow());
+    windows.close (dialog);
+
+    // A dialog without a title and with the same page must not be pressed instead.
+    windows.addWindow ("#32770", "", { { "Button", "INSTALL" } });
+    EXPECT_EQ (monitor.analyseWindow(), "still");
+    EXPECT_TRUE (windows.clicks.isEmpty());
+}

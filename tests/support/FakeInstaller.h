@@ -1,0 +1,97 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include "download/InstallerLauncher.h"
+
+#include <csignal>
+#include <vector>
+
+/** The project's fake installer (tools/fake_installer.py): placing copies of
+    it, reading what its runs recorded, and making sure none outlives a test.
+*/
+namespace FakeInstaller
+{
+inline juce::File getScript() { return juce::File (STRATOSET_TOOLS_DIR).getChildFile ("fake_installer.py"); }
+
+/** A copy at `file` without execute permission, as a download would be.
+    Its page sequence follows from its name: "<title>.<scenario>.exe".
+*/
+inline juce::File placeAt (const juce::File& file)
+{
+    file.getParentDirectory().createDirectory();
+    file.replaceWithText (getScript().loadFileAsString(), false, false, "\n");
+    return file;
+}
+
+struct Run
+{
+    juce::String program, outcome;
+    juce::StringArray arguments, pages, presses;
+};
+
+inline std::vector<Run> readRuns (const juce::File& program)
+{
+    std::vector<Run> runs;
+    juce::StringArray lines;
+    program.getSiblingFile (program.getFileName() + ".record").readLines (lines);
+
+    const auto toStrings = [] (const juce::var& list)
+    {
+        juce::StringArray strings;
+
+        if (const auto* items = list.getArray())
+            for (const auto& item : *items)
+                strings.add (item.toString());
+
+        return strings;
+    };
+
+    for (const auto& line : lines)
+    {
+        const auto parsed = juce::JSON::parse (line);
+
+        if (parsed.isObject())
+            runs.push_back ({ parsed["program"].toString(), parsed["outcome"].toString(), toStrings (parsed["arguments"]), toStrings (parsed["pages"]), toStrings (parsed["presses"]) });
+    }
+
+    return runs;
+}
+
+/** Waits until every installer that launchInstaller started has ended. */
+inline bool waitForInstallersToEnd (int timeoutMs = 30000)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+    while (getRunningInstallerCount() > 0)
+    {
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+
+        juce::Thread::sleep (5);
+    }
+
+    return true;
+}
+
+/** At the end of a test: stops the owners of dialogs still shown on the
+    host, then waits for every started installer to end.
+*/
+class EndGuard
+{
+public:
+    explicit EndGuard (const juce::File& hostFolderToUse) : hostFolder (hostFolderToUse) {}
+
+    ~EndGuard()
+    {
+        for (const auto& window : hostFolder.getChildFile ("windows").findChildFiles (juce::File::findFiles, false, "*.window"))
+            if (const auto owner = (int) juce::JSON::parse (window.loadFileAsString()).getProperty ("owner", 0); owner > 0)
+                ::kill (owner, SIGTERM);
+
+        waitForInstallersToEnd();
+    }
+
+private:
+    juce::File hostFolder;
+};
+} // namespace FakeInstaller

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "platform/WindowAutomationService.h"
+
+#include <vector>
+
+/** An in-memory desktop of top-level windows and their controls. A click is
+    recorded as "<window title>/<control text>".
+*/
+class FakeWindowAutomation final : public platform::WindowAutomationService
+{
+public:
+    struct Control
+    {
+        juce::String className, text;
+    };
+
+    platform::WindowHandle addWindow (const juce::String& className, const juce::String& title, std::vector<Control> controls = {})
+    {
+        windows.push_back ({ true, className, title, std::move (controls) });
+        return (platform::WindowHandle) windows.size();
+    }
+
+    void close (platform::WindowHandle window) { windows[window - 1].open = false; }
+
+    platform::WindowHandle findNextTopLevelWindow (platform::WindowHandle after, const juce::String& className) override
+    {
+        for (auto i = (size_t) after; i < windows.size(); ++i)
+            if (windows[i].open && windows[i].className.equalsIgnoreCase (className))
+                return (platform::WindowHandle) i + 1;
+
+        return 0;
+    }
+
+    platform::WindowHandle findTopLevelWindow (const juce::String& className, const juce::String& title) override
+    {
+        for (size_t i = 0; i < windows.size(); ++i)
+            if (windows[i].open && windows[i].className.equalsIgnoreCase (className) && windows[i].title.equalsIgnoreCase (title))
+                return (platform::WindowHandle) i + 1;
+
+        return 0;
+    }
+
+    platform::WindowHandle findChildWithText (platform::WindowHandle parent, const juce::String& className, const juce::String& text) override
+    {
+        for (auto child = findNextChild (parent, 0, className); child != 0; child = findNextChild (parent, child, className))
+            if (getWindowTextWide (child).equalsIgnoreCase (text))
+                return child;
+
+        return 0;
+    }
+
+    platform::WindowHandle findNextChild (platform::WindowHandle parent, platform::WindowHandle after, const juce::String& className) override
+    {
+        if (! isOpenWindow (parent) || (after != 0 && after / controlBase != parent))
+            return 0;
+
+        const auto& controls = windows[parent - 1].controls;
+
+        for (auto i = after == 0 ? (size_t) 0 : (size_t) (after % controlBase); i < controls.size(); ++i)
+            if (controls[i].className.equalsIgnoreCase (className))
+                return parent * controlBase + i + 1;
+
+        return 0;
+    }
+
+    juce::String getWindowTextWide (platform::WindowHandle window) override
+    {
+        if (isOpenWindow (window))
+            return windows[window - 1].title;
+
+        if (const auto* control = controlFor (window))
+            return control->text;
+
+        return {};
+    }
+
+    juce::String getWindowTextAnsi (platform::WindowHandle window) override { return getWindowTextWide (window); }
+
+    void click (platform::WindowHandle control) override
+    {
+        if (const auto* pressed = controlFor (control))
+            clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
+    }
+
+    juce::StringArray clicks;
+
+private:
+    struct Window
+    {
+        bool open;
+        juce::String className, title;
+        std::vector<Control> controls;
+    };
+
+    static constexpr platform::WindowHandle controlBase = 1000;
+
+    bool isOpenWindow (platform::WindowHandle handle) const
+    {
+        return handle >= 1 && handle <= windows.size() && windows[handle - 1].open;
+    }
+
+    const Control* controlFor (platform::WindowHandle handle) const
+    {
+        const auto window = handle / controlBase, index = handle % controlBase;
+
+        if (! isOpenWindow (window) || index == 0 || index > windows[window - 1].controls.size())
+            return nullptr;
+
+        return &windows[window - 1].controls[index - 1];
+    }
+
+    std::vector<Window> windows;
+    platform::ScopedServiceOverride<platform::WindowAutomationService> installed { *this };
+};
