@@ -40,21 +40,22 @@ juce::File unpackAndPickInstaller (const juce::File& archive)
     if (candidates.isEmpty())
         return {};
 
-    return DownloadResult::pickInstaller (candidates, getSystemBitness());
+    return DownloadResult::pickInstaller (candidates, folder, getSystemBitness());
 }
 } // namespace
 
 namespace DownloadResult
 {
-juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::String& systemBitness)
+juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& folder, const juce::String& systemBitness)
 {
     const juce::String arch = systemBitness == "32" ? "86" : "64";
 
     for (const auto& candidate : candidates)
     {
         const auto path = candidate.getFullPathName();
+        const auto pathInArchive = candidate.getRelativePathFrom (folder);
 
-        if ((path.contains ("x86") || path.contains ("x64")) && ! path.contains (arch))
+        if ((pathInArchive.contains ("x86") || pathInArchive.contains ("x64")) && ! pathInArchive.contains (arch))
         {
             juce::Logger::writeToLog ("<DownloadMonitor::handleDownloadResult> This one not match: " + path);
             continue;

@@ -27,14 +27,19 @@ void handle (const juce::URL& url,
              const SharedSettings& settings,
              const std::function<void (const juce::String&)>& statusCallback);
 
-/** The program to run among the ".exe" files of an unpacked archive, in the
-    order given: one whose path names the other architecture ("x86" or "x64"
-    without the system's "86" or "64") is passed over; a single candidate is
-    taken whatever its name, otherwise the first whose name, without blanks
-    and in lower case, contains "setup". A non-existent File when none fits.
-    `systemBitness` is "32" or "64". Every decision is logged.
+/** The program to run among the ".exe" files unpacked into `folder`, in the
+    order given: one whose path inside the archive names the other
+    architecture ("x86" or "x64" without the system's "86" or "64") is
+    passed over; a single candidate is taken whatever its name, otherwise the
+    first whose name, without blanks and in lower case, contains "setup". A
+    non-existent File when none fits. `systemBitness` is "32" or "64". Every
+    decision is logged.
+
+    Only the path inside the archive counts for the architecture: the work
+    folder's own path (a user name such as "Bob64") says nothing about the
+    package.
 */
-juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::String& systemBitness);
+juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& folder, const juce::String& systemBitness);
 
 /** True for the packages whose installers need no dialog answered, whose
     outcome the result handling reports itself.

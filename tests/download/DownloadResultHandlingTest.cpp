@@ -92,19 +92,26 @@ TEST (DownloadResultHandling, ArchiveStartsTheSetupProgramOfThisArchitecture)
 TEST (DownloadResultHandling, PicksByArchitectureInTheOrderFound)
 {
     LogCapture log;
+    const juce::File folder ("/work/Temp/pkg");
     const juce::File x86 ("/work/Temp/pkg/x86/Setup.exe"), x64 ("/work/Temp/pkg/x64/Setup.exe"), plain ("/work/Temp/pkg/Tool.exe");
 
-    EXPECT_EQ (DownloadResult::pickInstaller ({ x86, x64 }, "64"), x64);
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x86, x64 }, folder, "64"), x64);
     EXPECT_EQ (log.getLines()[0], logTag + "This one not match: " + x86.getFullPathName());
 
-    EXPECT_EQ (DownloadResult::pickInstaller ({ x64, x86 }, "32"), x86);
-    EXPECT_EQ (DownloadResult::pickInstaller ({ x86 }, "64"), juce::File()) << "a single program for the other architecture";
-    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, x64 }, "64"), x64) << "several programs: only a setup program";
-    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, juce::File ("/work/Temp/pkg/Editor.exe") }, "64"), juce::File());
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x64, x86 }, folder, "32"), x86);
+    EXPECT_EQ (DownloadResult::pickInstaller ({ x86 }, folder, "64"), juce::File()) << "a single program for the other architecture";
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, x64 }, folder, "64"), x64) << "several programs: only a setup program";
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain, juce::File ("/work/Temp/pkg/Editor.exe") }, folder, "64"), juce::File());
 
     log.clear();
-    EXPECT_EQ (DownloadResult::pickInstaller ({ plain }, "32"), plain);
+    EXPECT_EQ (DownloadResult::pickInstaller ({ plain }, folder, "32"), plain);
     EXPECT_EQ (log.getLines(), juce::StringArray (logTag + "Only single one .exe: tool.exe", logTag + "matched: " + plain.getFullPathName()));
+
+    // The work folder's own name has no say in the architecture.
+    const juce::File userFolder ("/Users/Bob64/Temp/pkg");
+    EXPECT_EQ (DownloadResult::pickInstaller ({ userFolder.getChildFile ("x86/Setup.exe") }, userFolder, "64"), juce::File());
+    EXPECT_EQ (DownloadResult::pickInstaller ({ userFolder.getChildFile ("x64/Setup.exe") }, userFolder, "32"), juce::File());
+    EXPECT_EQ (DownloadResult::pickInstaller ({ userFolder.getChildFile ("Setup.exe") }, userFolder, "32"), userFolder.getChildFile ("Setup.exe"));
 }
 
 TEST (DownloadResultHandling, SingleProgramInAnArchiveIsTakenWhateverItsName)
