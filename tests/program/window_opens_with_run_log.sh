@@ -33,8 +33,13 @@ import sys
 line = b'<Earlier> a line of an earlier run\r\n'
 sys.stdout.buffer.write(line * (200 * 1024 // len(line) + 1))" > "$log"
 
-"$close_window" --hold &
+"$close_window" --hold > "$work/holder.txt" &
 holder=$!
+for _ in $(seq 1 100); do
+    grep -q holding "$work/holder.txt" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q holding "$work/holder.txt" || { echo "x11_close_window --hold did not get hold of the display"; exit 1; }
 "$program" > "$work/out.txt" 2>&1 &
 pid=$!
 
