@@ -2,3 +2,26 @@
 
 set (STRATOSET_DEFINITIONS
      STRATOSET_VERSION="${PROJECT_VERSION}")
+
+# The maker's servers: a scheme and a host, optionally ":port", without a
+# trailing "/". Only src/devices/DeploymentSettings.cpp receives them (see
+# stratoset_deployment in CMakeLists.txt).
+set (STRATOSET_DOWNLOAD_SERVER "https://download.velmora.com"
+     CACHE STRING "The maker's download server (device list in the cn region, packages, pictures)")
+set (STRATOSET_CLOUD_SERVER "https://storage.velmora.com"
+     CACHE STRING "The host of the cloud storage bucket that publishes the device list")
+set (STRATOSET_CHINA_MIRROR_SERVER "http://mirror-cn.velmora.com"
+     CACHE STRING "The maker's China mirror server (its list is fetched over http)")
+
+foreach (server STRATOSET_DOWNLOAD_SERVER STRATOSET_CLOUD_SERVER STRATOSET_CHINA_MIRROR_SERVER)
+    if (NOT "${${server}}" MATCHES "^https?://[-A-Za-z0-9.:_]+$")
+        message (FATAL_ERROR "${server} is \"${${server}}\": it must be a scheme and a host, "
+                             "optionally with a port, without a trailing \"/\" "
+                             "(for example https://download.velmora.com or http://127.0.0.1:8080)")
+    endif()
+endforeach()
+
+set (STRATOSET_SERVER_DEFINITIONS
+     STRATOSET_DOWNLOAD_SERVER="${STRATOSET_DOWNLOAD_SERVER}"
+     STRATOSET_CLOUD_SERVER="${STRATOSET_CLOUD_SERVER}"
+     STRATOSET_CHINA_MIRROR_SERVER="${STRATOSET_CHINA_MIRROR_SERVER}")

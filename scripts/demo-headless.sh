@@ -9,15 +9,32 @@ output="$2"
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 close_window="$top/build/release/tools/x11_close_window"
 
-"$close_window" --hold &
+"$close_window" --hold > "$output/holder.out" &
 holder=$!
+for _ in $(seq 1 100); do
+    grep -q holding "$output/holder.out" 2>/dev/null && break
+    sleep 0.1
+done
 "$program" > "$output/program.out" 2>&1 &
 pid=$!
 
+# While the program downloads the device list, JUCE on X11 already shows a
+# window of the title that it replaces afterwards: wait for the one window
+# that has stayed 600 x 400 for two looks.
 window=""
-for _ in $(seq 1 100); do
-    window="$(xdotool search --onlyvisible --name '^Stratoset' 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
+previous=""
+for _ in $(seq 1 300); do
+    candidates="$(xdotool search --onlyvisible --name '^Stratoset' 2>/dev/null || true)"
+    current=""
+    if [ "$(printf '%s\n' "$candidates" | grep -c .)" = "1" ]; then
+        geometry="$(xwininfo -id "$candidates" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
+        [ "$geometry" = "600x400" ] && current="$candidates"
+    fi
+    if [ -n "$current" ] && [ "$current" = "$previous" ]; then
+        window="$current"
+        break
+    fi
+    previous="$current"
     sleep 0.1
 done
 

@@ -2,7 +2,8 @@
 // a WM_DELETE_WINDOW client message. The program under test then shuts down
 // through its own close handling instead of being killed.
 //
-//   x11_close_window --hold &       before the program starts
+//   x11_close_window --hold &       before the program starts (prints
+//                                   "holding" once the atoms exist)
 //   x11_close_window <window id>
 //
 // JUCE only takes part in the WM_DELETE_WINDOW protocol when the atoms exist
@@ -25,7 +26,15 @@ int main (int argc, char** argv)
         return 2;
     }
 
+    // A bare Xvfb resets itself when its last client goes, and refuses
+    // connections meanwhile; other test programs come and go all the time.
     auto* display = XOpenDisplay (nullptr);
+
+    for (int attempt = 0; display == nullptr && attempt < 50; ++attempt)
+    {
+        usleep (100 * 1000);
+        display = XOpenDisplay (nullptr);
+    }
 
     if (display == nullptr)
     {
@@ -41,6 +50,11 @@ int main (int argc, char** argv)
     if (std::string (argv[1]) == "--hold")
     {
         XSync (display, False);
+
+        // Callers wait for this before they start the program under test.
+        std::printf ("holding\n");
+        std::fflush (stdout);
+
         for (;;)
             pause();
     }

@@ -1,6 +1,11 @@
 #include "core/MainComponent.h"
 
 #include "core/ProcessState.h"
+#include "devices/DeploymentSettings.h"
+#include "devices/DeviceListDownload.h"
+#include "devices/HostSystem.h"
+#include "devices/ServerAddresses.h"
+#include "platform/ShellFolderService.h"
 #include "ui/LocalisedStrings.h"
 
 MainComponent::MainComponent()
@@ -9,6 +14,9 @@ MainComponent::MainComponent()
     uiLanguage = settings->region;
 
     strings = LocalisedStrings::parseEmbeddedTable();
+
+    // The window opens only once the list download has ended.
+    deviceListValid = downloadXml();
 
     setSize (600, 400);
     startTimer (500);
@@ -37,6 +45,18 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster*)
 
 void MainComponent::timerCallback()
 {
+}
+
+bool MainComponent::downloadXml()
+{
+    listFile = DeviceListDownload::getListFileFor (platform::shellFolders().getTemporaryFolder(), juce::Time::getCurrentTime());
+
+    const auto address = ServerAddresses::getDeviceListAddress (getDeploymentSettings(),
+                                                                settings->useChinaMirror,
+                                                                settings->region,
+                                                                getOsName());
+
+    return DeviceListDownload::fetch (address, listFile);
 }
 
 juce::String MainComponent::getLocalisedText (const juce::String& key) const

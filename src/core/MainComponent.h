@@ -29,6 +29,12 @@ public:
     */
     juce::String getLocalisedText (const juce::String& key) const;
 
+    /** Fetches the device list into a new listFile in the temporary folder
+        and publishes its plug-in page; true when a list arrived. Blocks
+        until the download has ended.
+    */
+    bool downloadXml();
+
 private:
     juce::File listFile;
     juce::File tmpDir;

@@ -2,11 +2,28 @@
 
 #include "core/MainComponent.h"
 #include "core/ProcessState.h"
+#include "devices/DeploymentSettings.h"
+#include "support/ClosedLoopbackPort.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackNginx.h"
 #include "support/SimulatedHostFolder.h"
+
+namespace
+{
+/** The list files in the simulated host's temporary folder. */
+juce::Array<juce::File> listFilesIn (const SimulatedHostFolder& host)
+{
+    return (host / "Temp").findChildFiles (juce::File::findFiles, false, "list_*.xml");
+}
+
+const juce::String listText = "<list driverBaseUrl=\"https://d.test\" pluginWebUrl=\"https://www.example.test/plugins\"/>";
+} // namespace
 
 TEST (MainComponent, StartsAt600x400InTheRegionsLanguageWithItsWatchTimer)
 {
     SimulatedHostFolder host;
+    const ClosedLoopbackPort noServer;
+    const ScopedDeploymentSettings servers (noServer.getBaseUrl());
     MainComponent main;
 
     EXPECT_EQ (main.getWidth(), 600);
@@ -15,11 +32,14 @@ TEST (MainComponent, StartsAt600x400InTheRegionsLanguageWithItsWatchTimer)
     EXPECT_EQ (main.getTimerInterval(), 500);
     EXPECT_EQ (uiLanguage, "cn");
     EXPECT_EQ (main.getLocalisedText ("product"), juce::String::fromUTF8 ("产品型号："));
+    EXPECT_FALSE (deviceListValid) << "no server: construction goes on without a list";
 }
 
 TEST (MainComponent, LooksTextsUpInTheCurrentInterfaceLanguage)
 {
     SimulatedHostFolder host;
+    const ClosedLoopbackPort noServer;
+    const ScopedDeploymentSettings servers (noServer.getBaseUrl());
     MainComponent main;
 
     uiLanguage = "en";
@@ -30,4 +50,70 @@ TEST (MainComponent, LooksTextsUpInTheCurrentInterfaceLanguage)
     uiLanguage = "cn";
     EXPECT_EQ (main.getLocalisedText ("no"), juce::String::fromUTF8 ("否"));
     EXPECT_EQ (main.getLocalisedText ("driver_error"), "driver_error");
+}
+
+TEST (MainComponent, FetchesTheDeviceListFromTheDownloadServerWhileItIsBuilt)
+{
+    SimulatedHostFolder host;
+    host.setWindowsVersion ("10.0.19045");
+    host.setWow64 (true);
+
+    TemporaryFolder documents;
+    documents.write ("list_20260509_1.1.16.xml", listText);
+    LoopbackNginx server (documents.getFolder());
+    ASSERT_TRUE (server.isRunning());
+
+    // A cloud host that does not answer: the cn region must not ask it.
+    const ClosedLoopbackPort noServer;
+    const ScopedDeploymentSettings servers (DeploymentSettings { server.getBaseUrl(), noServer.getBaseUrl(), noServer.getBaseUrl() });
+    LogCapture log;
+
+    {
+        MainComponent main;
+
+        EXPECT_TRUE (deviceListValid);
+        EXPECT_EQ (pluginWebUrl, "https://www.example.test/plugins");
+
+        const auto lists = listFilesIn (host);
+        ASSERT_EQ (lists.size(), 1);
+        EXPECT_EQ (lists[0].loadFileAsString(), listText);
+        EXPECT_TRUE (log.contains ("MainComponent > XML file: " + server.urlFor ("/list_20260509_1.1.16.xml") + " successfully downloaded to " + lists[0].getFullPathName()));
+    }
+
+    EXPECT_TRUE (listFilesIn (host).isEmpty()) << "the list goes with the component";
+
+    server.stop();
+    MainComponent withoutServer;
+    EXPECT_FALSE (deviceListValid);
+    EXPECT_TRUE ((host / "Temp").findChildFiles (juce::File::findFilesAndDirectories, true).isEmpty()) << "a failed download leaves nothing behind";
+}
+
+TEST (MainComponent, FetchesTheCloudListOverPlainHttpOnWindows7)
+{
+    SimulatedHostFolder host;
+    host.setWindowsVersion ("6.1.7601");
+    host.setWow64 (true);
+
+    TemporaryFolder documents;
+    documents.write ("velmora/release/software/list_20260509_1.1.16.xml", listText);
+    LoopbackNginx server (documents.getFolder());
+    ASSERT_TRUE (server.isRunning());
+
+    // nginx speaks plain HTTP only: the "https" addresses work only once rewritten.
+    const auto https = server.getBaseUrl().replace ("http://", "https://");
+    const ScopedDeploymentSettings servers (https);
+
+    {
+        MainComponent main;
+        EXPECT_TRUE (deviceListValid);
+    }
+
+    EXPECT_TRUE (server.getAccessLog().contains ("GET /velmora/release/software/list_20260509_1.1.16.xml 200 \"-\" " + juce::String (listText.length())))
+        << server.getAccessLog().joinIntoString ("\n");
+
+    host.setWindowsVersion ("10.0.19045");
+    LogCapture log;
+    MainComponent main;
+    EXPECT_FALSE (deviceListValid) << "Windows 10 keeps https";
+    EXPECT_TRUE (log.contains ("MainComponent > Failed to download XML file: " + https + "/list_20260509_1.1.16.xml"));
 }

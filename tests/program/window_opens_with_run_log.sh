@@ -33,21 +33,38 @@ import sys
 line = b'<Earlier> a line of an earlier run\r\n'
 sys.stdout.buffer.write(line * (200 * 1024 // len(line) + 1))" > "$log"
 
-"$close_window" --hold &
+"$close_window" --hold > "$work/holder.txt" &
 holder=$!
+for _ in $(seq 1 100); do
+    grep -q holding "$work/holder.txt" 2>/dev/null && break
+    sleep 0.1
+done
+grep -q holding "$work/holder.txt" || { echo "x11_close_window --hold did not get hold of the display"; exit 1; }
 "$program" > "$work/out.txt" 2>&1 &
 pid=$!
 
+# While the constructor downloads the device list, JUCE on X11 already shows
+# a window of that title, which it replaces by the finished one afterwards:
+# wait until one window of the title has stayed 600 x 400 for two looks.
 window=""
+geometry=""
+previous=""
 for _ in $(seq 1 200); do
-    window="$(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17$' 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
+    candidates="$(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17$' 2>/dev/null || true)"
+    current=""
+    if [ "$(printf '%s\n' "$candidates" | grep -c .)" = "1" ]; then
+        geometry="$(xwininfo -id "$candidates" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
+        [ "$geometry" = "600x400" ] && current="$candidates"
+    fi
+    if [ -n "$current" ] && [ "$current" = "$previous" ]; then
+        window="$current"
+        break
+    fi
+    previous="$current"
     sleep 0.1
 done
-[ -n "$window" ] || { echo "no window titled 'Stratoset 1.1.17'"; cat "$work/out.txt"; exit 1; }
-
-geometry="$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
-[ "$geometry" = "600x400" ] || { echo "window is $geometry, not 600x400"; exit 1; }
+[ -n "$geometry" ] || { echo "no window titled 'Stratoset 1.1.17'"; cat "$work/out.txt"; exit 1; }
+[ -n "$window" ] || { echo "window is $geometry, not 600x400"; exit 1; }
 
 "$here/../../tools/check_run_log.py" "$log" --runs 1 --max-old-bytes 131072
 

@@ -9,7 +9,7 @@ juce::String getScript()
 } // namespace
 
 LoopbackNginx::LoopbackNginx (const juce::File& documentRoot, const juce::String& limitRate)
-    : workFolder (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("stratoset-nginx-" + juce::String (juce::Random::getSystemRandom().nextInt64() & 0x7fffffffffff), {}, false))
+    : workFolder (juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("stratoset-nginx-" + juce::Uuid().toString()))
 {
     juce::StringArray command { getScript(), "start", documentRoot.getFullPathName(), workFolder.getFullPathName() };
 

@@ -8,9 +8,11 @@
 class TemporaryFolder
 {
 public:
+    // A random name: test processes run side by side, and a name that is
+    // merely free now may be taken by another process before it is created.
     TemporaryFolder()
         : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("stratoset-test-" + juce::String (juce::Random::getSystemRandom().nextInt64() & 0x7fffffffffff), {}, false))
+                      .getChildFile ("stratoset-test-" + juce::Uuid().toString()))
     {
         folder.createDirectory();
     }
