@@ -2,3 +2,6 @@
 
 set (STRATOSET_DEFINITIONS
      STRATOSET_VERSION="${PROJECT_VERSION}")
+
+# The maker, as the program's metadata names it.
+set (STRATOSET_COMPANY_NAME "Velmora Studio")
