@@ -1,7 +1,11 @@
 # JUCE from Debian's juce-modules-source, compiled once into one static library
 # that the program's libraries, the program and the test runner all link.
 
-find_package (JUCE 7.0.5 CONFIG REQUIRED)
+if (WIN32)
+    include (cmake/windows/JuceModulesForWindows.cmake)
+else()
+    find_package (JUCE 7.0.5 CONFIG REQUIRED)
+endif()
 
 add_library (stratoset_juce STATIC)
 
@@ -43,4 +47,8 @@ if (CMAKE_SYSTEM_NAME STREQUAL "Linux")
             juce::pkgconfig_JUCE_CURL_LINUX_DEPS
             juce::pkgconfig_JUCE_IMG_LINUX_DEPS
             ZLIB::ZLIB)
+endif()
+
+if (WIN32)
+    target_link_libraries (stratoset_juce PUBLIC stratoset_windows_image_libraries)
 endif()

@@ -2,6 +2,8 @@
 # Configures and builds one build folder of the project.
 #   scripts/build.sh release   the program as users get it (build/release)
 #   scripts/build.sh test      Debug with AddressSanitizer and UBSan (build/test)
+#   scripts/build.sh windows   the 32-bit Windows program and its Windows test
+#                              runner, cross-compiled (build/windows)
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,7 +13,12 @@ shift || true
 case "$kind" in
     release) options=(-DCMAKE_BUILD_TYPE=Release -DSTRATOSET_BUILD_TESTS=OFF) ;;
     test)    options=(-DCMAKE_BUILD_TYPE=Debug -DSTRATOSET_SANITIZERS=ON -DSTRATOSET_BUILD_TESTS=ON) ;;
-    *)       echo "usage: $0 release|test [cmake options...]" >&2; exit 2 ;;
+    windows)
+        "$top/scripts/prepare-windows-build.sh" "$top/build/windows-deps"
+        options=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/windows/i686-w64-mingw32.cmake"
+                 -DSTRATOSET_WINDOWS_DEPS="$top/build/windows-deps"
+                 -DCMAKE_BUILD_TYPE=Release -DSTRATOSET_BUILD_TESTS=ON) ;;
+    *)       echo "usage: $0 release|test|windows [cmake options...]" >&2; exit 2 ;;
 esac
 
 mkdir -p "$top/build"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, running and testing Stratoset
 # needs. Safe to run again: it only calls apt-get when something is missing.
+#   scripts/setup.sh           the Linux build, its tests and the demo
+#   scripts/setup.sh windows   also the 32-bit Windows cross build and Wine
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,34 @@ packages=(
     nginx-light python3
 )
 
+windows_packages=(
+    # cross-compiling for 32-bit Windows; dpkg-dev and patch fetch, unpack
+    # and patch Debian's sources of libjpeg-turbo and libpng and JUCE's copy
+    g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev patch
+    # running the Windows programs: Wine with its 32-bit part, and the OpenGL
+    # and X libraries its 32-bit graphics need (DXGI fails without them)
+    wine wine64 wine32:i386 fonts-wine
+    libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+    libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386
+    libxcomposite1:i386 libxfixes3:i386 libxinerama1:i386 libxxf86vm1:i386
+    # reading the executable's header and version block
+    file libimage-exiftool-perl
+)
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+
+need_update=0
+if [ "${1:-}" = "windows" ]; then
+    packages+=("${windows_packages[@]}")
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${as_root[@]}" dpkg --add-architecture i386
+        need_update=1
+    fi
+fi
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -21,16 +51,11 @@ for package in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ "$need_update" -eq 0 ]; then
     exit 0
 fi
 
 echo "Installing: ${missing[*]}"
-
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then
-    as_root=(sudo)
-fi
 
 "${as_root[@]}" apt-get update
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
