@@ -1,6 +1,7 @@
 #include "core/MainComponent.h"
 
 #include "core/ProcessState.h"
+#include "ui/CustomLookAndFeel.h"
 #include "ui/LocalisedStrings.h"
 
 MainComponent::MainComponent()
@@ -10,16 +11,30 @@ MainComponent::MainComponent()
 
     strings = LocalisedStrings::parseEmbeddedTable();
 
+    addAndMakeVisible (interfaceComponent);
+    interfaceComponent.addChangeListener (this);
+
+    lookAndFeel = std::make_unique<CustomLookAndFeel>();
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+
     setSize (600, 400);
     startTimer (500);
 }
 
 MainComponent::~MainComponent()
 {
+    interfaceComponent.removeChangeListener (this);
+
     listFile.deleteFile();
 
     // Symbolic links (reparse points) are removed, never followed.
     tmpDir.deleteRecursively (false);
+
+    // It may only go once it is no longer the default.
+    if (&juce::LookAndFeel::getDefaultLookAndFeel() == lookAndFeel.get())
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+
+    lookAndFeel.reset();
 }
 
 void MainComponent::paint (juce::Graphics& g)
@@ -29,6 +44,7 @@ void MainComponent::paint (juce::Graphics& g)
 
 void MainComponent::resized()
 {
+    interfaceComponent.setBounds (0, 0, getWidth(), getHeight());
 }
 
 void MainComponent::changeListenerCallback (juce::ChangeBroadcaster*)
