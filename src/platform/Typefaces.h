@@ -1,22 +1,19 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_graphics/juce_graphics.h>
 
 namespace platform
 {
-/** The installed typeface that stands for a Windows typeface name.
+/** The typeface to draw with in place of a Windows typeface that this
+        system lacks, or nullptr to use the typeface by its name as usual.
 
-        On Windows the name itself. Elsewhere a Windows font such as
-        "Microsoft YaHei" is missing, and JUCE draws no glyphs at all for a
-        missing typeface, so the stand-in names an installed font of the same
-        role (a CJK sans-serif for YaHei); a name it does not know stays.
+        On Windows always nullptr: "Microsoft YaHei" is there, and Windows
+        finds Chinese glyphs for the default font by itself. JUCE elsewhere
+        draws no glyph at all for a missing typeface and has no fallback, so
+        the stand-in gives a CJK sans-serif font (Debian's WenQuanYi Micro
+        Hei, which JUCE cannot find by name because it comes as a font
+        collection) for "Microsoft YaHei" and for JUCE's default sans-serif
+        font.
     */
-juce::String getLocalTypefaceName (const juce::String& windowsTypefaceName);
-
-/** The typeface that JUCE's default sans-serif font should use, or empty to
-        keep JUCE's own choice. Windows falls back to a CJK font by itself;
-        JUCE on other systems does not, so the stand-in names one that also
-        has Chinese glyphs.
-    */
-juce::String getDefaultSansSerifTypefaceName();
+juce::Typeface::Ptr getStandInTypeface (const juce::String& typefaceName);
 } // namespace platform

@@ -6,11 +6,12 @@
 
 #include <BinaryData.h>
 
-CustomLookAndFeel::CustomLookAndFeel()
+juce::Typeface::Ptr CustomLookAndFeel::getTypefaceForFont (const juce::Font& font)
 {
-    // Where JUCE has no font fallback, the default font must have Chinese glyphs.
-    if (const auto sansSerif = platform::getDefaultSansSerifTypefaceName(); sansSerif.isNotEmpty())
-        setDefaultSansSerifTypefaceName (sansSerif);
+    if (auto standIn = platform::getStandInTypeface (font.getTypefaceName()))
+        return standIn;
+
+    return LookAndFeel_V4::getTypefaceForFont (font);
 }
 
 //==============================================================================

@@ -11,7 +11,14 @@
 class CustomLookAndFeel : public juce::LookAndFeel_V4
 {
 public:
-    CustomLookAndFeel();
+    CustomLookAndFeel() = default;
+
+    /** The platform's stand-in for a Windows typeface this system lacks
+        ("Microsoft YaHei", and a default font with Chinese glyphs), else
+        LookAndFeel_V4's choice. JUCE asks the default look-and-feel for
+        every typeface it has not met yet.
+    */
+    juce::Typeface::Ptr getTypefaceForFont (const juce::Font& font) override;
 
     //==============================================================================
     juce::Rectangle<int> getTooltipBounds (const juce::String& tipText, juce::Point<int> screenPos, juce::Rectangle<int> parentArea) override;

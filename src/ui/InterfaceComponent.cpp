@@ -427,7 +427,10 @@ void InterfaceComponent::updateButtons()
         addAndMakeVisible (button);
     }
 
-    if (installButtons.isEmpty() && ! deviceNames.isEmpty())
+    // A first name that is empty counts as no device, as in updateItems.
+    const auto noDevice = deviceNames.isEmpty() || deviceNames[0].isEmpty();
+
+    if (installButtons.isEmpty() && ! noDevice)
     {
         messageLabel.setText (getLocalisedText ("no_software"), juce::dontSendNotification);
         hide (manualButton);

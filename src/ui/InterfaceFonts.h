@@ -8,6 +8,8 @@ namespace InterfaceFonts
 /** The Windows typeface the interface is designed for. */
 constexpr const char* yaHeiName = "Microsoft YaHei";
 
-/** "Microsoft YaHei" (or the installed font standing in for it), plain, at `height`. */
+/** "Microsoft YaHei", plain, at `height`; CustomLookAndFeel draws it with
+    the platform's stand-in where the system lacks it.
+*/
 juce::Font yaHei (float height);
 } // namespace InterfaceFonts

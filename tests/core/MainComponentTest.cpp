@@ -3,6 +3,8 @@
 #include "core/MainComponent.h"
 #include "core/ProcessState.h"
 #include "support/SimulatedHostFolder.h"
+#include "ui/CustomLookAndFeel.h"
+#include "ui/InterfaceComponent.h"
 
 TEST (MainComponent, StartsAt600x400InTheRegionsLanguageWithItsWatchTimer)
 {
@@ -30,4 +32,26 @@ TEST (MainComponent, LooksTextsUpInTheCurrentInterfaceLanguage)
     uiLanguage = "cn";
     EXPECT_EQ (main.getLocalisedText ("no"), juce::String::fromUTF8 ("否"));
     EXPECT_EQ (main.getLocalisedText ("driver_error"), "driver_error");
+}
+
+TEST (MainComponent, ShowsTheInterfaceWithTheProgramsLookAndFeelWhileItLives)
+{
+    SimulatedHostFolder host;
+
+    {
+        MainComponent main;
+
+        ASSERT_EQ (main.getNumChildComponents(), 1);
+        auto* ui = dynamic_cast<InterfaceComponent*> (main.getChildComponent (0));
+        ASSERT_NE (ui, nullptr);
+        EXPECT_TRUE (ui->isVisible());
+        EXPECT_EQ (ui->getBounds(), juce::Rectangle<int> (0, 0, 600, 400));
+
+        main.setSize (640, 480);
+        EXPECT_EQ (ui->getBounds(), juce::Rectangle<int> (0, 0, 640, 480));
+
+        EXPECT_NE (dynamic_cast<CustomLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    }
+
+    EXPECT_EQ (dynamic_cast<CustomLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
 }

@@ -1,41 +1,54 @@
 #include "platform/Typefaces.h"
 
-#include <juce_graphics/juce_graphics.h>
+#include <juce_events/juce_events.h>
 
 namespace platform
 {
 namespace
 {
-    /** The first installed family of a few common CJK sans-serif fonts
-            (Debian's fonts-wqy-microhei first), or empty when none is there.
+    /** The first face of the first CJK sans-serif font file found. JUCE
+            scans only single-font files by name, so the font is loaded from
+            its file's data.
         */
-    const juce::String& findChineseSansSerif()
+    juce::Typeface::Ptr loadChineseSansSerif()
     {
-        static const juce::String found = []
+        for (const auto* path : { "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+                                  "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+                                  "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc" })
         {
-            const auto installed = juce::Font::findAllTypefaceNames();
+            juce::MemoryBlock data;
 
-            for (const auto* candidate : { "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Droid Sans Fallback" })
-                if (installed.contains (candidate))
-                    return juce::String (candidate);
+            if (! juce::File (path).loadFileAsData (data) || data.isEmpty())
+                continue;
 
-            return juce::String();
-        }();
+            if (auto typeface = juce::Typeface::createSystemTypefaceFor (data.getData(), data.getSize()); typeface != nullptr && typeface->getName().isNotEmpty())
+                return typeface;
+        }
 
-        return found;
+        return nullptr;
     }
+
+    /** Holds the loaded font until JUCE shuts down, so that it goes before
+            JUCE's own statics do.
+        */
+    class StandInTypefaces : private juce::DeletedAtShutdown
+    {
+    public:
+        ~StandInTypefaces() override { clearSingletonInstance(); }
+
+        const juce::Typeface::Ptr chinese = loadChineseSansSerif();
+
+        JUCE_DECLARE_SINGLETON (StandInTypefaces, false)
+    };
+
+    JUCE_IMPLEMENT_SINGLETON (StandInTypefaces)
 } // namespace
 
-juce::String getLocalTypefaceName (const juce::String& windowsTypefaceName)
+juce::Typeface::Ptr getStandInTypeface (const juce::String& typefaceName)
 {
-    if (windowsTypefaceName == "Microsoft YaHei" && findChineseSansSerif().isNotEmpty())
-        return findChineseSansSerif();
+    if (typefaceName != "Microsoft YaHei" && typefaceName != juce::Font::getDefaultSansSerifFontName())
+        return nullptr;
 
-    return windowsTypefaceName;
-}
-
-juce::String getDefaultSansSerifTypefaceName()
-{
-    return findChineseSansSerif();
+    return StandInTypefaces::getInstance()->chinese;
 }
 } // namespace platform

@@ -2,13 +2,8 @@
 
 namespace platform
 {
-juce::String getLocalTypefaceName (const juce::String& windowsTypefaceName)
+juce::Typeface::Ptr getStandInTypeface (const juce::String&)
 {
-    return windowsTypefaceName;
-}
-
-juce::String getDefaultSansSerifTypefaceName()
-{
-    return {};
+    return nullptr;
 }
 } // namespace platform
