@@ -36,7 +36,7 @@ juce::Image languagePictureFor (const juce::String& language)
     return juce::ImageCache::getFromMemory (BinaryData::language_cn_png, BinaryData::language_cn_pngSize);
 }
 
-void log (const juce::String& message)
+void writeLog (const juce::String& message)
 {
     juce::Logger::writeToLog (message);
 }
@@ -229,9 +229,13 @@ juce::Image InterfaceComponent::loadImage (const juce::String& name)
     if (! folder.isDirectory())
         folder.createDirectory();
 
+    // No address: nothing to fetch (as a download that cannot start).
+    if (address.isEmpty())
+        return {};
+
     if (fileName.isEmpty())
     {
-        log ("<InterfaceComponent::loadImage> download failed: " + address);
+        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
         return {};
     }
 
@@ -255,9 +259,9 @@ juce::Image InterfaceComponent::loadImage (const juce::String& name)
                          && juce::ImageFileFormat::loadFrom (temporary).isValid();
 
     if (arrived && temporary.moveFileTo (target))
-        log ("<InterfaceComponent::loadImage> Loaded image: " + target.getFileName());
+        writeLog ("<InterfaceComponent::loadImage> Loaded image: " + target.getFileName());
     else
-        log ("<InterfaceComponent::loadImage> download failed: " + address);
+        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
 
     temporary.deleteFile();
     task.reset();
@@ -278,7 +282,7 @@ void InterfaceComponent::setDeviceData (juce::StringArray names,
     deviceNames = std::move (names);
     driverTypes = std::move (driverTypesToUse);
     driverData = std::move (driverDataToUse);
-    pictures = picturesToUse;
+    pictures = std::move (picturesToUse);
 
     updateItems();
 }
@@ -344,7 +348,7 @@ void InterfaceComponent::showUpdateHintOnce()
         return;
 
     updateHintShown = true;
-    log ("InterfaceComponent.cpp > OS need to update!\n");
+    writeLog ("InterfaceComponent.cpp > OS need to update!\n");
     showAlert (" ", getLocalisedText ("update_os"));
 }
 
@@ -391,11 +395,11 @@ void InterfaceComponent::updateButtons()
             if (! InstallButtonRules::offerFits (offer, code, osName))
                 continue;
 
-            log ("<InterfaceComponent::updateButtons> found: " + offer);
+            writeLog ("<InterfaceComponent::updateButtons> found: " + offer);
 
             if (InstallButtonRules::warnsAbout32BitPackage (offer, bitness))
             {
-                log ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
+                writeLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
                 showAlert (" ", getLocalisedText ("bit_warnning"));
             }
         }
@@ -509,10 +513,10 @@ void InterfaceComponent::updateStatus (juce::String status)
         case Reaction::downloaded:
         {
             endDownloadView();
-            log ("<InterfaceComponent::updateStatus> Downloaded");
+            writeLog ("<InterfaceComponent::updateStatus> Downloaded");
 
             const auto buttonText = getSelectedButtonText();
-            log ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
+            writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
             DriverStoreCheck::run (currentDeviceName, buttonText, getLocalisedText ("plugin"));
 
             noticeLabel.setText ("", juce::dontSendNotification);
@@ -551,7 +555,7 @@ void InterfaceComponent::updateStatus (juce::String status)
             unlockSelection();
             endDownloadView();
             show (statusLabel);
-            log (selection.softwareName + getLocalisedText ("ready"));
+            writeLog (selection.softwareName + getLocalisedText ("ready"));
             statusLabel.setText (selection.softwareName + getLocalisedText ("ready"), juce::dontSendNotification);
             finish();
             break;
@@ -580,7 +584,7 @@ void InterfaceComponent::updateStatus (juce::String status)
 
             const auto text = StatusDisplay::failureText (status, tr);
             statusLabel.setText (text, juce::dontSendNotification);
-            log ("<InterfaceComponent::updateStatus> " + text);
+            writeLog ("<InterfaceComponent::updateStatus> " + text);
 
             retryButton.setButtonText (getLocalisedText ("retry"));
             show (retryButton);
@@ -699,9 +703,9 @@ void InterfaceComponent::buttonClicked (juce::Button* button)
     // These three answer whatever the state.
     if (button == &cancelButton)
     {
-        log ("<InterfaceComponent::buttonClicked> click button: quit download");
+        writeLog ("<InterfaceComponent::buttonClicked> click button: quit download");
         cancelRequested = true;
-        log ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
+        writeLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
         askToDownloadInBrowser();
         return;
     }
@@ -764,17 +768,17 @@ void InterfaceComponent::askToDownloadInBrowser()
 
 void InterfaceComponent::openSetupGuide()
 {
-    log ("<InterfaceComponent::buttonClicked> click button: help");
+    writeLog ("<InterfaceComponent::buttonClicked> click button: help");
 
     const juce::URL guide (videoGuideUrl);
 
     if (guide.isWellFormed() && guide.launchInDefaultBrowser())
-        log ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
+        writeLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
 }
 
 void InterfaceComponent::copyLogFile()
 {
-    log ("<InterfaceComponent::buttonClicked> click button: log");
+    writeLog ("<InterfaceComponent::buttonClicked> click button: log");
 
     const auto file = RunLog::getLogFile();
 
@@ -789,7 +793,7 @@ void InterfaceComponent::switchLanguage()
 {
     hide (statusLabel);
     hide (noticeLabel);
-    log ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
+    writeLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
 
     language = LocalisedStrings::nextLanguage (language);
     uiLanguage = language;
@@ -801,11 +805,11 @@ void InterfaceComponent::switchLanguage()
 
 void InterfaceComponent::enterManualMode()
 {
-    log ("<InterfaceComponent::buttonClicked> click button: manual");
+    writeLog ("<InterfaceComponent::buttonClicked> click button: manual");
 
     if (! deviceListValid)
     {
-        log ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
+        writeLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
         showAlert (" ", getLocalisedText ("manual_failed"));
         return;
     }
@@ -826,7 +830,7 @@ void InterfaceComponent::enterManualMode()
 
 void InterfaceComponent::quitManualMode()
 {
-    log ("<InterfaceComponent::buttonClicked> click button: quit manual");
+    writeLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
     setWindowTitle (appWindowTitle);
     hide (quitManualButton);
     manualModeActive = false;
@@ -836,13 +840,13 @@ void InterfaceComponent::quitManualMode()
 void InterfaceComponent::retryInstaller()
 {
     hide (retryButton);
-    log ("<InterfaceComponent::buttonClicked> click button: retry");
+    writeLog ("<InterfaceComponent::buttonClicked> click button: retry");
 
     const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
 
     if (! installer.existsAsFile())
     {
-        log ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        writeLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
         return;
     }
 }
@@ -851,18 +855,18 @@ void InterfaceComponent::openPluginPage()
 {
     if (pluginWebUrl.isEmpty())
     {
-        log ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
+        writeLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
         return;
     }
 
     const juce::URL page (pluginWebUrl);
 
     if (! page.isWellFormed())
-        log ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
+        writeLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
     else if (page.launchInDefaultBrowser())
-        log ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
+        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
     else
-        log ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
+        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
 }
 
 void InterfaceComponent::requestInstall (int index)
@@ -879,7 +883,7 @@ void InterfaceComponent::requestInstall (int index)
     }
 
     installStarted = true;
-    log ("<InterfaceComponent::buttonClicked> click button:" + caption);
+    writeLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
     updateStatus (StatusText::checkDriver);
     lockSelection();
     greyOut (*button);
@@ -898,18 +902,18 @@ void InterfaceComponent::requestInstall (int index)
     isOldKeyWeave = flags.oldKeyWeave;
 
     if (flags.oldKeyWeave)
-        log ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
+        writeLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
 
     isNotQt = flags.notQt;
 
     if (flags.notQt)
-        log ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
+        writeLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
 
     noDriverIncluded = flags.noDriverIncluded;
     isEnQx3 = flags.enQx3;
 
     if (flags.enQx3)
-        log ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
+        writeLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
 
     cancelRequested = false;
 

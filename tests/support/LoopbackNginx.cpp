@@ -9,7 +9,7 @@ juce::String getScript()
 } // namespace
 
 LoopbackNginx::LoopbackNginx (const juce::File& documentRoot, const juce::String& limitRate)
-    : workFolder (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("stratoset-nginx-", {}, false))
+    : workFolder (juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("stratoset-nginx-" + juce::Uuid().toDashedString() + "-", {}, false))
 {
     juce::StringArray command { getScript(), "start", documentRoot.getFullPathName(), workFolder.getFullPathName() };
 

@@ -3,14 +3,15 @@
 #include <juce_core/juce_core.h>
 
 /** A fresh, empty folder below the temporary folder, removed with everything
-    in it when the object goes.
+    in it when the object goes. Its name is random, so tests running at the
+    same time in other processes never pick the same one.
 */
 class TemporaryFolder
 {
 public:
     TemporaryFolder()
         : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                      .getNonexistentChildFile ("stratoset-test-", {}, false))
+                      .getNonexistentChildFile ("stratoset-test-" + juce::Uuid().toDashedString() + "-", {}, false))
     {
         folder.createDirectory();
     }
