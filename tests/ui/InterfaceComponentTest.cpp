@@ -40,6 +40,23 @@ int countAlerts (const juce::Component& window)
     return n;
 }
 
+/** An xdg-open first on the PATH, noting what the program asks the browser to open. */
+struct FakeBrowser
+{
+    FakeBrowser()
+    {
+        bin.write ("xdg-open", "#!/bin/sh\necho \"$1\" >> \"" + (bin / "opened.txt").getFullPathName() + "\"\n").setExecutePermission (true);
+        setenv ("PATH", (bin.getFolder().getFullPathName() + ":" + path).toRawUTF8(), 1);
+    }
+
+    ~FakeBrowser() { setenv ("PATH", path.toRawUTF8(), 1); }
+
+    juce::String opened() const { return (bin / "opened.txt").loadFileAsString().trim(); }
+
+    TemporaryFolder bin;
+    const juce::String path = juce::SystemStats::getEnvironmentVariable ("PATH", {});
+};
+
 struct ChangeCounter : juce::ChangeListener
 {
     void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
@@ -263,13 +280,7 @@ TEST (InterfaceComponent, OnlyCancelGuideAndLogWorkWhileInstalling)
     ChangeCounter listener;
     t.ui->addChangeListener (&listener);
 
-    // A fake browser that notes what it is asked to open.
-    TemporaryFolder bin;
-    bin.write ("xdg-open", "#!/bin/sh\necho \"$1\" >> \"" + (bin / "opened.txt").getFullPathName() + "\"\n").setExecutePermission (true);
-    const auto path = juce::SystemStats::getEnvironmentVariable ("PATH", {});
-    setenv ("PATH", (bin.getFolder().getFullPathName() + ":" + path).toRawUTF8(), 1);
-    const auto opened = [&]
-    { return (bin / "opened.txt").loadFileAsString(); };
+    FakeBrowser browser;
 
     isInstalling = true;
 
@@ -308,13 +319,44 @@ TEST (InterfaceComponent, OnlyCancelGuideAndLogWorkWhileInstalling)
 
     question->exitModalState (1);
     EXPECT_TRUE (runMessageLoopUntil ([&]
-                                      { return opened().isNotEmpty(); }));
-    EXPECT_EQ (opened().trim(), "https://h/qx4/HubDriver_4.2_x64.zip");
+                                      { return browser.opened().isNotEmpty(); }));
+    EXPECT_EQ (browser.opened(), "https://h/qx4/HubDriver_4.2_x64.zip");
 
     t.click ("languageButton");
     EXPECT_EQ (t.ui->getLanguage(), "cn");
 
-    setenv ("PATH", path.toRawUTF8(), 1);
+    t.ui->removeChangeListener (&listener);
+}
+
+TEST (InterfaceComponent, EnglishRegionOpensThePluginPageInsteadOfInstalling)
+{
+    getSharedSettings().region = "en";
+    InterfaceTestWindow t;
+    uiLanguage = "en";
+    handOverQx4 (t);
+    FakeBrowser browser;
+    ChangeCounter listener;
+    t.ui->addChangeListener (&listener);
+    LogCapture log;
+
+    ASSERT_EQ (t.find<juce::Button> ("installButton2")->getButtonText(), "Plugin");
+    t.click ("installButton2");
+    EXPECT_TRUE (log.contains ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty"));
+
+    pluginWebUrl = "https://www.velmora.com/user-center";
+    t.click ("installButton2");
+    EXPECT_TRUE (log.contains ("<InterfaceComponent::buttonClicked> User Center open in default browser successful"));
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return browser.opened().isNotEmpty(); }));
+    EXPECT_EQ (browser.opened(), pluginWebUrl);
+    EXPECT_EQ (listener.count, 0) << "nothing is installed";
+    EXPECT_TRUE (t.find ("installButton2")->isEnabled());
+
+    t.click ("guideButton");
+    EXPECT_TRUE (log.contains ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful"));
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return browser.opened().contains (InterfaceComponent::videoGuideUrl); }));
+
     t.ui->removeChangeListener (&listener);
 }
 
