@@ -12,6 +12,8 @@ packages=(
     libgtest-dev
     # running the window without a screen, looking at it and driving it
     xvfb xauth x11-utils xdotool imagemagick
+    # a font with Chinese glyphs, standing in for Windows' Microsoft YaHei
+    fonts-wqy-microhei
     # a real HTTP server on 127.0.0.1 for tests and the demo
     nginx-light python3
 )

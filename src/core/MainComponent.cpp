@@ -6,6 +6,7 @@
 #include "devices/HostSystem.h"
 #include "devices/ServerAddresses.h"
 #include "platform/ShellFolderService.h"
+#include "ui/CustomLookAndFeel.h"
 #include "ui/LocalisedStrings.h"
 
 MainComponent::MainComponent()
@@ -18,16 +19,30 @@ MainComponent::MainComponent()
     // The window opens only once the list download has ended.
     deviceListValid = downloadXml();
 
+    addAndMakeVisible (interfaceComponent);
+    interfaceComponent.addChangeListener (this);
+
+    lookAndFeel = std::make_unique<CustomLookAndFeel>();
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+
     setSize (600, 400);
     startTimer (500);
 }
 
 MainComponent::~MainComponent()
 {
+    interfaceComponent.removeChangeListener (this);
+
     listFile.deleteFile();
 
     // Symbolic links (reparse points) are removed, never followed.
     tmpDir.deleteRecursively (false);
+
+    // It may only go once it is no longer the default.
+    if (&juce::LookAndFeel::getDefaultLookAndFeel() == lookAndFeel.get())
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+
+    lookAndFeel.reset();
 }
 
 void MainComponent::paint (juce::Graphics& g)
@@ -37,6 +52,7 @@ void MainComponent::paint (juce::Graphics& g)
 
 void MainComponent::resized()
 {
+    interfaceComponent.setBounds (0, 0, getWidth(), getHeight());
 }
 
 void MainComponent::changeListenerCallback (juce::ChangeBroadcaster*)

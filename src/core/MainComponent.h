@@ -5,6 +5,9 @@
 #include <unordered_map>
 
 #include "devices/SharedSettings.h"
+#include "ui/InterfaceComponent.h"
+
+class CustomLookAndFeel;
 
 /** The window's content and the program's orchestrator: it owns the device
     list of the run and the catalogue built from it, and watches the server
@@ -36,6 +39,7 @@ public:
     bool downloadXml();
 
 private:
+    InterfaceComponent interfaceComponent;
     juce::File listFile;
     juce::File tmpDir;
     juce::StringArray lastPids;
@@ -45,6 +49,7 @@ private:
     std::unordered_map<juce::String, juce::StringArray> driverData;
     std::unordered_map<juce::String, juce::String> pictures;
     juce::String selectedSoftware;
+    std::unique_ptr<CustomLookAndFeel> lookAndFeel; // the desktop's default look-and-feel while this lives
     juce::var strings;
     SharedSettings* settings = nullptr;
 

@@ -7,6 +7,8 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
 #include "support/SimulatedHostFolder.h"
+#include "ui/CustomLookAndFeel.h"
+#include "ui/InterfaceComponent.h"
 
 namespace
 {
@@ -116,4 +118,28 @@ TEST (MainComponent, FetchesTheCloudListOverPlainHttpOnWindows7)
     MainComponent main;
     EXPECT_FALSE (deviceListValid) << "Windows 10 keeps https";
     EXPECT_TRUE (log.contains ("MainComponent > Failed to download XML file: " + https + "/list_20260509_1.1.16.xml"));
+}
+
+TEST (MainComponent, ShowsTheInterfaceWithTheProgramsLookAndFeelWhileItLives)
+{
+    SimulatedHostFolder host;
+    const ClosedLoopbackPort noServer;
+    const ScopedDeploymentSettings servers (noServer.getBaseUrl());
+
+    {
+        MainComponent main;
+
+        ASSERT_EQ (main.getNumChildComponents(), 1);
+        auto* ui = dynamic_cast<InterfaceComponent*> (main.getChildComponent (0));
+        ASSERT_NE (ui, nullptr);
+        EXPECT_TRUE (ui->isVisible());
+        EXPECT_EQ (ui->getBounds(), juce::Rectangle<int> (0, 0, 600, 400));
+
+        main.setSize (640, 480);
+        EXPECT_EQ (ui->getBounds(), juce::Rectangle<int> (0, 0, 640, 480));
+
+        EXPECT_NE (dynamic_cast<CustomLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    }
+
+    EXPECT_EQ (dynamic_cast<CustomLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
 }

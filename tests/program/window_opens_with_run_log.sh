@@ -43,28 +43,23 @@ grep -q holding "$work/holder.txt" || { echo "x11_close_window --hold did not ge
 "$program" > "$work/out.txt" 2>&1 &
 pid=$!
 
-# While the constructor downloads the device list, JUCE on X11 already shows
-# a window of that title, which it replaces by the finished one afterwards:
-# wait until one window of the title has stayed 600 x 400 for two looks.
+# The window's first peer (before it takes the native title bar) may still be
+# listed while the program builds its content; wait for the window at its size.
+# The interface later adds one blank to the title.
 window=""
 geometry=""
-previous=""
 for _ in $(seq 1 200); do
-    candidates="$(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17$' 2>/dev/null || true)"
-    current=""
-    if [ "$(printf '%s\n' "$candidates" | grep -c .)" = "1" ]; then
-        geometry="$(xwininfo -id "$candidates" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
-        [ "$geometry" = "600x400" ] && current="$candidates"
-    fi
-    if [ -n "$current" ] && [ "$current" = "$previous" ]; then
-        window="$current"
-        break
-    fi
-    previous="$current"
+    for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17 ?$' 2>/dev/null || true); do
+        geometry="$(xwininfo -id "$candidate" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
+        if [ "$geometry" = "600x400" ]; then
+            window="$candidate"
+            break
+        fi
+    done
+    [ -n "$window" ] && break
     sleep 0.1
 done
-[ -n "$geometry" ] || { echo "no window titled 'Stratoset 1.1.17'"; cat "$work/out.txt"; exit 1; }
-[ -n "$window" ] || { echo "window is $geometry, not 600x400"; exit 1; }
+[ -n "$window" ] || { echo "no 600x400 window titled 'Stratoset 1.1.17' (last size seen: ${geometry:-none})"; cat "$work/out.txt"; exit 1; }
 
 "$here/../../tools/check_run_log.py" "$log" --runs 1 --max-old-bytes 131072
 

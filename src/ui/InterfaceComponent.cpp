@@ -1,0 +1,924 @@
+#include "ui/InterfaceComponent.h"
+
+#include "app/RunLog.h"
+#include "core/ProcessState.h"
+#include "devices/DriverMonitor.h"
+#include "devices/HostSystem.h"
+#include "devices/ProductCatalogue.h"
+#include "download/LocalFileName.h"
+#include "download/StatusText.h"
+#include "platform/ShellFolderService.h"
+#include "ui/CustomLookAndFeel.h"
+#include "ui/DeviceCatalogue.h"
+#include "ui/DriverStoreCheck.h"
+#include "ui/InstallButtonRules.h"
+#include "ui/InterfaceFonts.h"
+#include "ui/LocalisedStrings.h"
+#include "ui/MyAlertWindow.h"
+#include "ui/RunLogExcerpt.h"
+#include "ui/StatusDisplay.h"
+
+#include <BinaryData.h>
+
+namespace
+{
+constexpr juce::uint32 disabledButtonColour = 0xFFD3D3D3;
+constexpr juce::uint32 disabledButtonTextColour = 0xFF000000;
+constexpr const char* manualModeTitleSuffix = "[Manual mode]";
+constexpr int finishPauseMs = 2000;
+
+juce::Image languagePictureFor (const juce::String& language)
+{
+    // The dark half of the picture shows the current language.
+    if (language == "en")
+        return juce::ImageCache::getFromMemory (BinaryData::language_en_png, BinaryData::language_en_pngSize);
+
+    return juce::ImageCache::getFromMemory (BinaryData::language_cn_png, BinaryData::language_cn_pngSize);
+}
+
+void writeLog (const juce::String& message)
+{
+    juce::Logger::writeToLog (message);
+}
+
+template <typename Map>
+typename Map::mapped_type valueOr (const Map& map, const juce::String& key)
+{
+    const auto found = map.find (key);
+    return found != map.end() ? found->second : typename Map::mapped_type();
+}
+
+void greyOut (juce::TextButton& button)
+{
+    button.setEnabled (false);
+    button.setColour (juce::TextButton::buttonColourId, juce::Colour (disabledButtonColour));
+    button.setColour (juce::TextButton::textColourOnId, juce::Colour (disabledButtonTextColour));
+}
+} // namespace
+
+//==============================================================================
+InterfaceComponent::InterfaceComponent()
+    : logoImage (juce::ImageCache::getFromMemory (BinaryData::logo_png, BinaryData::logo_pngSize)),
+      osName (getOsName()),
+      settings (&getSharedSettings()),
+      language (settings->region),
+      region (settings->region),
+      customLookAndFeel (std::make_unique<CustomLookAndFeel>())
+{
+    strings = LocalisedStrings::parseEmbeddedTable();
+
+    progressBar.setLookAndFeel (customLookAndFeel.get());
+
+    setLanguagePicture();
+    languageButton.addListener (this);
+    addAndMakeVisible (languageButton);
+
+    const auto textFont = InterfaceFonts::yaHei (textHeight);
+
+    for (auto* label : { &productLabel, &noticeLabel, &messageLabel, &statusLabel })
+    {
+        label->setJustificationType (label == &productLabel ? juce::Justification::centred : juce::Justification::left);
+        label->setColour (juce::Label::textColourId, juce::Colours::black);
+        label->setFont (textFont);
+    }
+
+    deviceCombo.addListener (this);
+
+    addAndMakeVisible (productLabel);
+    addAndMakeVisible (deviceCombo);
+    addAndMakeVisible (noticeLabel);
+    addAndMakeVisible (messageLabel);
+
+    for (auto* button : { &retryButton, &logButton, &manualButton, &quitManualButton, &guideButton, &cancelButton })
+        button->addListener (this);
+
+    addAndMakeVisible (logButton);
+
+    if (language == "en")
+        addAndMakeVisible (guideButton);
+
+    if (auto* app = juce::JUCEApplicationBase::getInstance())
+        appWindowTitle = "Stratoset " + app->getApplicationVersion() + " ";
+
+    const std::pair<juce::Component*, const char*> ids[] = {
+        { &languageButton, "languageButton" },
+        { &productLabel, "productLabel" },
+        { &deviceCombo, "deviceCombo" },
+        { &noticeLabel, "noticeLabel" },
+        { &messageLabel, "messageLabel" },
+        { &statusLabel, "statusLabel" },
+        { &progressBar, "progressBar" },
+        { &retryButton, "retryButton" },
+        { &logButton, "logButton" },
+        { &manualButton, "manualButton" },
+        { &quitManualButton, "quitManualButton" },
+        { &guideButton, "guideButton" },
+        { &cancelButton, "cancelButton" },
+    };
+
+    for (const auto& [component, id] : ids)
+        component->setComponentID (id);
+}
+
+InterfaceComponent::~InterfaceComponent()
+{
+    // The look-and-feel goes before the components that use it.
+    for (auto* button : installButtons)
+    {
+        button->setLookAndFeel (nullptr);
+        button->removeListener (this);
+    }
+
+    progressBar.setLookAndFeel (nullptr);
+    logButton.setLookAndFeel (nullptr);
+
+    languageButton.removeListener (this);
+    deviceCombo.removeListener (this);
+
+    for (auto* button : { &retryButton, &logButton, &manualButton, &quitManualButton, &guideButton, &cancelButton })
+        button->removeListener (this);
+}
+
+//==============================================================================
+void InterfaceComponent::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0xFFFFFFFF));
+    g.drawImageAt (logoImage, 10, 5);
+
+    if (productImage.isValid())
+    {
+        const auto box = getPictureBox (productImage.getWidth(), productImage.getHeight());
+        g.drawImage (productImage, box.getX(), box.getY(), box.getWidth(), box.getHeight(), 0, 0, productImage.getWidth(), productImage.getHeight());
+    }
+}
+
+juce::Rectangle<int> InterfaceComponent::getPictureBox (int pictureWidth, int pictureHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return {};
+
+    const auto ratio = (float) pictureWidth / (float) pictureHeight;
+
+    if (pictureWidth > pictureHeight)
+        return { 310, 60, 280, (int) (280.0f / ratio) };
+
+    return { 360, 60, (int) (150.0f * ratio), 150 };
+}
+
+void InterfaceComponent::resized()
+{
+    const auto w = getWidth();
+    const auto h = getHeight();
+
+    languageButton.setBounds (w - 40, 0, 40, 30);
+    productLabel.setBounds (30, 60, 80, 30);
+    messageLabel.setBounds (30, 250, 540, 30);
+    deviceCombo.setBounds (110, 60, 200, 30);
+    progressBar.setBounds (20, 350, 560, 30);
+    statusLabel.setBounds (30, 330, 520, 60);
+    productLabel.setText (getLocalisedText ("product"), juce::dontSendNotification);
+    retryButton.setBounds (w - 70, h - 80, 60, 30);
+    logButton.setBounds (w - 90, h - 40, 80, 30);
+    quitManualButton.setButtonText (getLocalisedText ("quit_manual"));
+    guideButton.setButtonText ("Setup Guide");
+
+    if (region == "en")
+    {
+        quitManualButton.setBounds (w - 175, 5, 60, 24);
+        guideButton.setBounds (w - 105, 5, 60, 24);
+    }
+    else
+    {
+        quitManualButton.setBounds (w - 105, 5, 60, 24);
+    }
+
+    cancelButton.setName ("quit_download");
+    cancelButton.setButtonText (getLocalisedText ("quit_download"));
+    cancelButton.setBounds (w - 80, h - 80, 60, 24);
+
+    // The notices (speed tip, reconnecting) need room before the first
+    // server error gives them the same place.
+    noticeLabel.setBounds (getNoticeBounds());
+}
+
+//==============================================================================
+juce::String InterfaceComponent::getLocalisedText (const juce::String& key) const
+{
+    return LocalisedStrings::lookUp (strings, language, key);
+}
+
+juce::File InterfaceComponent::getPictureCacheFolder()
+{
+    auto& folders = platform::shellFolders();
+    const auto machineWide = folders.getCommonApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
+
+    if (machineWide.isDirectory() || machineWide.createDirectory())
+        return machineWide;
+
+    // A system whose shared data folder is not writable (a Linux /opt).
+    return folders.getUserApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
+}
+
+juce::Image InterfaceComponent::loadImage (const juce::String& name)
+{
+    const auto address = valueOr (pictures, name);
+    const auto fileName = LocalFileName::fromAddress (address, {});
+
+    auto folder = getPictureCacheFolder();
+
+    if (! folder.isDirectory())
+        folder.createDirectory();
+
+    // No address: nothing to fetch (as a download that cannot start).
+    if (address.isEmpty())
+        return {};
+
+    if (fileName.isEmpty())
+    {
+        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
+        return {};
+    }
+
+    const auto target = folder.getChildFile (fileName);
+    const auto temporary = folder.getChildFile (fileName == "temp_download" ? "temp_download.part" : "temp_download");
+
+    auto task = juce::URL (address).downloadToFile (temporary, juce::URL::DownloadTaskOptions());
+
+    if (task == nullptr)
+        return {};
+
+    while (! task->isFinished())
+        juce::Thread::sleep (50);
+
+    // An error page is no picture: it must not replace the copy from an earlier run.
+    const auto status = task->statusCode();
+    const auto arrived = ! task->hadError()
+                         && status >= 200 && status < 300
+                         && temporary.existsAsFile()
+                         && temporary.getSize() > 0
+                         && juce::ImageFileFormat::loadFrom (temporary).isValid();
+
+    if (arrived && temporary.moveFileTo (target))
+        writeLog ("<InterfaceComponent::loadImage> Loaded image: " + target.getFileName());
+    else
+        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
+
+    temporary.deleteFile();
+    task.reset();
+
+    return juce::ImageCache::getFromFile (target);
+}
+
+//==============================================================================
+void InterfaceComponent::setDeviceData (juce::StringArray names,
+                                        std::unordered_map<juce::String, juce::StringArray> driverTypesToUse,
+                                        std::unordered_map<juce::String, juce::StringArray> driverDataToUse,
+                                        std::unordered_map<juce::String, juce::String> picturesToUse)
+{
+    deviceNames.clear();
+    driverTypes.clear();
+    driverData.clear();
+
+    deviceNames = std::move (names);
+    driverTypes = std::move (driverTypesToUse);
+    driverData = std::move (driverDataToUse);
+    pictures = std::move (picturesToUse);
+
+    updateItems();
+}
+
+void InterfaceComponent::updateItems()
+{
+    if (manualModeActive)
+    {
+        show (quitManualButton);
+        setWindowTitle (appWindowTitle + manualModeTitleSuffix);
+    }
+    else
+    {
+        hide (quitManualButton);
+        setWindowTitle (appWindowTitle);
+    }
+
+    hide (statusLabel);
+    deviceCombo.clear();
+
+    DeviceCatalogue catalogue { std::move (deviceNames), std::move (driverTypes), std::move (driverData), std::move (pictures) };
+    const auto isEmpty = catalogue.isEmpty();
+
+    juce::StringArray items;
+
+    if (! isEmpty)
+    {
+        DriverMonitor monitor;
+        items = catalogue.sortAndSplit (manualModeActive, [&monitor] (const juce::String& name)
+                                        { return monitor.isDriverExist (name); });
+    }
+
+    deviceNames = std::move (catalogue.names);
+    driverTypes = std::move (catalogue.driverTypes);
+    driverData = std::move (catalogue.driverData);
+    pictures = std::move (catalogue.pictures);
+
+    if (isEmpty)
+    {
+        // Back in front of anything shown over its place.
+        removeChildComponent (&deviceCombo);
+        addAndMakeVisible (deviceCombo);
+
+        updateButtons();
+        showUpdateHintOnce();
+        return;
+    }
+
+    // A catalogue with devices: the next empty one may need the hint again.
+    updateHintShown = false;
+
+    for (int i = 0; i < items.size(); ++i)
+        deviceCombo.addItem (items[i], i + 1);
+
+    deviceCombo.setSelectedItemIndex (0, juce::sendNotificationAsync);
+}
+
+void InterfaceComponent::showUpdateHintOnce()
+{
+    // The main component hands over an empty catalogue on every tick while
+    // nothing is connected; one hint per empty spell is enough.
+    if (! osVersionTooOld || updateHintShown)
+        return;
+
+    updateHintShown = true;
+    writeLog ("InterfaceComponent.cpp > OS need to update!\n");
+    showAlert (" ", getLocalisedText ("update_os"));
+}
+
+void InterfaceComponent::comboBoxChanged (juce::ComboBox* box)
+{
+    if (box != &deviceCombo)
+        return;
+
+    noticeLabel.setText (" ", juce::dontSendNotification);
+    currentDeviceName = deviceCombo.getText();
+    productImage = loadImage (currentDeviceName);
+    hide (statusLabel);
+    updateButtons();
+    repaint();
+}
+
+void InterfaceComponent::updateButtons()
+{
+    logButton.setButtonText (getLocalisedText ("log"));
+    logButton.setLookAndFeel (customLookAndFeel.get());
+
+    hide (retryButton);
+    hide (cancelButton);
+
+    const auto name = deviceCombo.getText();
+
+    installButtons.clear();
+    softwareNames.clear();
+    buttonOffers.clear();
+
+    const auto codes = valueOr (driverTypes, name);
+    const auto offers = valueOr (driverData, name);
+    const auto buttons = InstallButtonRules::pairCodesWithOffers (codes, offers, osName);
+    const auto bitness = getSystemBitness();
+    const auto tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
+    auto x = 40;
+
+    for (const auto& code : codes)
+    {
+        for (const auto& offer : offers)
+        {
+            if (! InstallButtonRules::offerFits (offer, code, osName))
+                continue;
+
+            writeLog ("<InterfaceComponent::updateButtons> found: " + offer);
+
+            if (InstallButtonRules::warnsAbout32BitPackage (offer, bitness))
+            {
+                writeLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
+                showAlert (" ", getLocalisedText ("bit_warnning"));
+            }
+        }
+
+        const auto paired = std::find_if (buttons.begin(), buttons.end(), [&code] (const auto& b)
+                                          { return b.code == code; });
+
+        if (paired == buttons.end())
+            continue;
+
+        auto* button = installButtons.add (new juce::TextButton (code));
+        button->setComponentID ("installButton" + juce::String (installButtons.size() - 1));
+        softwareNames.add (getProductDisplayName (code));
+        buttonOffers.add (paired->offer);
+
+        if (uiLanguage == "cn")
+            button->setLookAndFeel (customLookAndFeel.get());
+
+        button->setButtonText (InstallButtonRules::captionFor (code, region, language, tr));
+
+        if (const auto key = InstallButtonRules::tooltipKeyFor (code); key.isNotEmpty())
+            button->setTooltip (getLocalisedText (key));
+
+        const auto width = button->getLookAndFeel().getTextButtonWidthToFitText (*button, 30);
+        button->setBounds (x, 290, width, 30);
+        x += width + 20;
+
+        button->addListener (this);
+        addAndMakeVisible (button);
+    }
+
+    // A first name that is empty counts as no device, as in updateItems.
+    const auto noDevice = deviceNames.isEmpty() || deviceNames[0].isEmpty();
+
+    if (installButtons.isEmpty() && ! noDevice)
+    {
+        messageLabel.setText (getLocalisedText ("no_software"), juce::dontSendNotification);
+        hide (manualButton);
+    }
+    else if (installButtons.isEmpty())
+    {
+        messageLabel.setText (getLocalisedText ("no_device"), juce::dontSendNotification);
+        manualButton.setBounds (language == "cn" ? juce::Rectangle<int> (320, 250, 80, 30) : juce::Rectangle<int> (470, 250, 80, 30));
+        manualButton.setButtonText (getLocalisedText ("manual"));
+
+        // Manual selection needs the device list.
+        if (deviceListValid)
+            show (manualButton);
+        else
+            hide (manualButton);
+    }
+    else
+    {
+        messageLabel.setText (getLocalisedText ("support"), juce::dontSendNotification);
+        hide (manualButton);
+    }
+}
+
+//==============================================================================
+void InterfaceComponent::updateStatus (juce::String status)
+{
+    using StatusDisplay::Reaction;
+    const auto tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
+    const auto showStatusText = [this] (const juce::String& text)
+    {
+        show (statusLabel);
+        statusLabel.setText (text, juce::dontSendNotification);
+    };
+
+    const auto endDownloadView = [this]
+    {
+        hide (progressBar);
+        hide (cancelButton);
+    };
+
+    const auto enableSelectedButton = [this]
+    {
+        if (auto* button = getSelectedButton())
+            button->setEnabled (true);
+    };
+
+    switch (StatusDisplay::reactionFor (status))
+    {
+        case Reaction::progress:
+        {
+            const auto progress = StatusText::parseProgress (status);
+            progressValue = progress.value;
+
+            const auto notice = StatusDisplay::speedNotice (progress.bytesPerSecond, slowTicks, tr);
+            noticeLabel.setText (notice, juce::dontSendNotification);
+
+            // A tip after a language switch or a reconnect still needs its label shown.
+            if (notice.isNotEmpty())
+                show (noticeLabel);
+
+            lockSelection();
+
+            if (auto* button = getSelectedButton())
+                greyOut (*button);
+
+            hide (statusLabel);
+            hide (retryButton);
+            hide (logButton);
+            show (progressBar);
+            show (cancelButton);
+            return;
+        }
+
+        case Reaction::downloaded:
+        {
+            endDownloadView();
+            writeLog ("<InterfaceComponent::updateStatus> Downloaded");
+
+            const auto buttonText = getSelectedButtonText();
+            writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
+            DriverStoreCheck::run (currentDeviceName, buttonText, getLocalisedText ("plugin"));
+
+            noticeLabel.setText ("", juce::dontSendNotification);
+            statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
+            show (statusLabel);
+            show (logButton);
+            isInstalling = true;
+            break;
+        }
+
+        case Reaction::installed:
+            unlockSelection();
+            endDownloadView();
+            showStatusText (getSelectedButtonText() + " " + getLocalisedText ("installed"));
+            finish();
+            break;
+
+        case Reaction::downloadError:
+            unlockSelection();
+            updateButtons();
+            enableSelectedButton();
+            endDownloadView();
+            showStatusText (getLocalisedText ("download_error"));
+            finish();
+            break;
+
+        case Reaction::installError:
+            unlockSelection();
+            updateButtons();
+            endDownloadView();
+            showStatusText (getLocalisedText ("install_error"));
+            finish();
+            break;
+
+        case Reaction::appFound:
+            unlockSelection();
+            endDownloadView();
+            show (statusLabel);
+            writeLog (selection.softwareName + getLocalisedText ("ready"));
+            statusLabel.setText (selection.softwareName + getLocalisedText ("ready"), juce::dontSendNotification);
+            finish();
+            break;
+
+        case Reaction::manualInstall:
+            unlockSelection();
+            endDownloadView();
+            showStatusText (getLocalisedText ("unauthorised"));
+            finish();
+            break;
+
+        case Reaction::softwareExist:
+            unlockSelection();
+            updateButtons();
+            endDownloadView();
+            showStatusText (getLocalisedText ("software_exist"));
+            finish();
+            break;
+
+        case Reaction::installerFailure:
+        {
+            unlockSelection();
+            enableSelectedButton();
+            endDownloadView();
+            show (statusLabel);
+
+            const auto text = StatusDisplay::failureText (status, tr);
+            statusLabel.setText (text, juce::dontSendNotification);
+            writeLog ("<InterfaceComponent::updateStatus> " + text);
+
+            retryButton.setButtonText (getLocalisedText ("retry"));
+            show (retryButton);
+            finish();
+            break;
+        }
+
+        case Reaction::unzipError:
+            unlockSelection();
+            updateButtons();
+            endDownloadView();
+            showStatusText (getLocalisedText ("unzip_error"));
+            finish();
+            break;
+
+        case Reaction::timeOut:
+            statusLabel.setText (getLocalisedText ("time_out"), juce::dontSendNotification);
+            isInstalling = false;
+            break;
+
+        case Reaction::serverError:
+            noticeLabel.setText (getLocalisedText ("reconnect"), juce::dontSendNotification);
+            noticeLabel.setBounds (getNoticeBounds());
+            show (noticeLabel);
+            hide (messageLabel);
+            hide (manualButton);
+            juce::Thread::sleep (finishPauseMs);
+            isInstalling = false;
+            break;
+
+        case Reaction::serverReconnect:
+            hide (noticeLabel);
+            show (messageLabel);
+            break;
+
+        case Reaction::checkDriver:
+            statusLabel.setText (getLocalisedText ("check_driver"), juce::dontSendNotification);
+            show (statusLabel);
+            break;
+
+        case Reaction::other:
+            noticeLabel.setText ("", juce::dontSendNotification);
+            unlockSelection();
+            updateButtons();
+            endDownloadView();
+            statusLabel.setText (cancelRequested ? " " : getLocalisedText ("server_error"), juce::dontSendNotification);
+            show (statusLabel);
+            show (logButton);
+            juce::Thread::sleep (finishPauseMs);
+            isInstalling = false;
+            break;
+    }
+
+    progressValue = 0.0;
+}
+
+void InterfaceComponent::finish()
+{
+    show (logButton);
+    juce::Thread::sleep (finishPauseMs);
+    isInstalling = false;
+    progressValue = 0.0;
+}
+
+void InterfaceComponent::lockSelection()
+{
+    languageButton.setInterceptsMouseClicks (false, false);
+    deviceCombo.setInterceptsMouseClicks (false, false);
+}
+
+void InterfaceComponent::unlockSelection()
+{
+    languageButton.setInterceptsMouseClicks (true, true);
+    deviceCombo.setInterceptsMouseClicks (true, true);
+}
+
+void InterfaceComponent::hide (juce::Component& component)
+{
+    if (component.getParentComponent() != nullptr)
+        removeChildComponent (&component);
+}
+
+void InterfaceComponent::show (juce::Component& component)
+{
+    addAndMakeVisible (component);
+}
+
+juce::TextButton* InterfaceComponent::getSelectedButton() const
+{
+    return installButtons[selectedIndex];
+}
+
+juce::String InterfaceComponent::getSelectedButtonText() const
+{
+    if (auto* button = getSelectedButton())
+        return button->getButtonText();
+
+    return {};
+}
+
+void InterfaceComponent::setWindowTitle (const juce::String& title)
+{
+    if (auto* peer = getTopLevelComponent()->getPeer())
+        peer->setTitle (title);
+}
+
+void InterfaceComponent::setLanguagePicture()
+{
+    languagePicture = languagePictureFor (language);
+    languageButton.setImages (false, true, true, languagePicture, 1.0f, juce::Colours::transparentBlack, languagePicture, 1.0f, juce::Colours::transparentBlack, languagePicture, 1.0f, juce::Colours::transparentBlack, 0.0f);
+}
+
+//==============================================================================
+void InterfaceComponent::buttonClicked (juce::Button* button)
+{
+    // These three answer whatever the state.
+    if (button == &cancelButton)
+    {
+        writeLog ("<InterfaceComponent::buttonClicked> click button: quit download");
+        cancelRequested = true;
+        writeLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
+        askToDownloadInBrowser();
+        return;
+    }
+
+    if (button == &guideButton)
+    {
+        openSetupGuide();
+        return;
+    }
+
+    if (button == &logButton)
+    {
+        copyLogFile();
+        return;
+    }
+
+    if (isInstalling)
+        return;
+
+    if (button == &languageButton)
+        switchLanguage();
+    else if (button == &manualButton)
+        enterManualMode();
+    else if (button == &quitManualButton)
+        quitManualMode();
+    else if (button == &retryButton)
+        retryInstaller();
+    else if (const auto index = installButtons.indexOf (dynamic_cast<juce::TextButton*> (button)); index >= 0)
+        requestInstall (index);
+}
+
+void InterfaceComponent::askToDownloadInBrowser()
+{
+    const auto url = selection.url;
+    const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
+
+    const auto ask = [url, safeThis]
+    {
+        if (safeThis == nullptr)
+            return;
+
+        juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon,
+                                            " ",
+                                            safeThis->getLocalisedText ("query_download"),
+                                            safeThis->getLocalisedText ("yes"),
+                                            safeThis->getLocalisedText ("no"),
+                                            safeThis.getComponent(),
+                                            juce::ModalCallbackFunction::create ([url] (int result)
+                                                                                 {
+                                                                                     if (result == 1)
+                                                                                         juce::URL (url).launchInDefaultBrowser(); }));
+    };
+
+    // The question is posted from a short-lived thread, so the click
+    // returns at once; without a thread it is posted from here.
+    if (! juce::Thread::launch ([ask]
+                                { juce::MessageManager::callAsync (ask); }))
+        juce::MessageManager::callAsync (ask);
+}
+
+void InterfaceComponent::openSetupGuide()
+{
+    writeLog ("<InterfaceComponent::buttonClicked> click button: help");
+
+    const juce::URL guide (videoGuideUrl);
+
+    if (guide.isWellFormed() && guide.launchInDefaultBrowser())
+        writeLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
+}
+
+void InterfaceComponent::copyLogFile()
+{
+    writeLog ("<InterfaceComponent::buttonClicked> click button: log");
+
+    const auto file = RunLog::getLogFile();
+
+    if (! file.existsAsFile())
+        return;
+
+    juce::SystemClipboard::copyTextToClipboard (RunLogExcerpt::lastRuns (file.loadFileAsString()));
+    showAlert (" ", getLocalisedText ("copied"));
+}
+
+void InterfaceComponent::switchLanguage()
+{
+    hide (statusLabel);
+    hide (noticeLabel);
+    writeLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
+
+    language = LocalisedStrings::nextLanguage (language);
+    uiLanguage = language;
+    setLanguagePicture();
+
+    resized();
+    updateButtons();
+}
+
+void InterfaceComponent::enterManualMode()
+{
+    writeLog ("<InterfaceComponent::buttonClicked> click button: manual");
+
+    if (! deviceListValid)
+    {
+        writeLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
+        showAlert (" ", getLocalisedText ("manual_failed"));
+        return;
+    }
+
+    showAlert (" ", getLocalisedText ("wait"));
+    noticeLabel.setText (getLocalisedText ("wait"), juce::dontSendNotification);
+    show (noticeLabel);
+
+    setWindowTitle (appWindowTitle + manualModeTitleSuffix);
+    hide (manualButton);
+    manualModeActive = true;
+
+    // With a device name left from an earlier install request the receiver
+    // would take this for that install request again.
+    selection.deviceName = {};
+    sendChangeMessage();
+}
+
+void InterfaceComponent::quitManualMode()
+{
+    writeLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
+    setWindowTitle (appWindowTitle);
+    hide (quitManualButton);
+    manualModeActive = false;
+    updateItems();
+}
+
+void InterfaceComponent::retryInstaller()
+{
+    hide (retryButton);
+    writeLog ("<InterfaceComponent::buttonClicked> click button: retry");
+
+    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
+
+    if (! installer.existsAsFile())
+    {
+        writeLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        return;
+    }
+}
+
+void InterfaceComponent::openPluginPage()
+{
+    if (pluginWebUrl.isEmpty())
+    {
+        writeLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
+        return;
+    }
+
+    const juce::URL page (pluginWebUrl);
+
+    if (! page.isWellFormed())
+        writeLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
+    else if (page.launchInDefaultBrowser())
+        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
+    else
+        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
+}
+
+void InterfaceComponent::requestInstall (int index)
+{
+    auto* button = installButtons[index];
+    const auto caption = button->getButtonText();
+    const auto tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
+    if (InstallButtonRules::isPluginCaption (caption, tr) && region == "en")
+    {
+        openPluginPage();
+        return;
+    }
+
+    installStarted = true;
+    writeLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
+    updateStatus (StatusText::checkDriver);
+    lockSelection();
+    greyOut (*button);
+    selectedIndex = index;
+
+    selection.deviceName = currentDeviceName;
+    selection.softwareName = softwareNames[index];
+    selection.region = region;
+    selection.language = language;
+
+    const auto offer = buttonOffers[index];
+    const auto flags = InstallButtonRules::flagsFor (offer, region);
+    selection.url = InstallButtonRules::downloadAddressOf (offer);
+    selection.isEnTesselMax = flags.enTesselMax;
+
+    isOldKeyWeave = flags.oldKeyWeave;
+
+    if (flags.oldKeyWeave)
+        writeLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
+
+    isNotQt = flags.notQt;
+
+    if (flags.notQt)
+        writeLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
+
+    noDriverIncluded = flags.noDriverIncluded;
+    isEnQx3 = flags.enQx3;
+
+    if (flags.enQx3)
+        writeLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
+
+    cancelRequested = false;
+
+    if (InstallButtonRules::advisesRestart (offer))
+        showAlert (" ", getLocalisedText ("reboot_tip"));
+
+    sendChangeMessage();
+}

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+#include <unordered_map>
+
+#include "devices/SharedSettings.h"
+#include "download/Selection.h"
+
+class CustomLookAndFeel;
+
+/** The whole visible user interface: the white page with the logo and the
+    device picture, the device box, the install buttons with their message
+    line, the status line and progress bar, and the small buttons around
+    them. It tells its listener (the main component) about install and
+    manual-selection requests with a change message.
+
+    Every child has a component ID equal to its member name, so it can be
+    found with findChildWithID while it is shown.
+*/
+class InterfaceComponent : public juce::Component,
+                           public juce::Button::Listener,
+                           public juce::ChangeBroadcaster,
+                           public juce::ComboBox::Listener
+{
+public:
+    InterfaceComponent();
+    ~InterfaceComponent() override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    void buttonClicked (juce::Button* button) override;
+    void comboBoxChanged (juce::ComboBox* box) override;
+
+    /** Stores the catalogue handed over by the main component and refills
+        the device box.
+    */
+    void setDeviceData (juce::StringArray names,
+                        std::unordered_map<juce::String, juce::StringArray> driverTypesToUse,
+                        std::unordered_map<juce::String, juce::StringArray> driverDataToUse,
+                        std::unordered_map<juce::String, juce::String> picturesToUse);
+
+    /** Refills the device box from the catalogue held. */
+    void updateItems();
+
+    /** Rebuilds the install buttons and the message line for the device shown. */
+    void updateButtons();
+
+    /** Shows what a status text of the download and installation means.
+        Called on the message thread, or on a thread that holds the
+        MessageManagerLock.
+    */
+    void updateStatus (juce::String status);
+
+    /** The device picture named in the catalogue, fetched into the picture
+        cache folder; an older cached copy when the download fails. Blocks
+        until the download has ended.
+    */
+    juce::Image loadImage (const juce::String& name);
+
+    /** The text of `key` in the interface language, or the key itself. */
+    juce::String getLocalisedText (const juce::String& key) const;
+
+    /** The install request of the last install button pressed. */
+    const Selection& getSelection() const { return selection; }
+
+    /** The value the progress bar shows, 0.0 to 1.0. */
+    double getProgressValue() const { return progressValue; }
+
+    /** The interface language, "cn" or "en". */
+    const juce::String& getLanguage() const { return language; }
+
+    /** The box the device picture is drawn into, keeping its proportions:
+        280 wide at (310, 60) for a landscape picture, else 150 high at
+        (360, 60). Empty for a null picture.
+    */
+    static juce::Rectangle<int> getPictureBox (int pictureWidth, int pictureHeight);
+
+    /** Where the notice line (speed tip, reconnecting) is shown. */
+    static juce::Rectangle<int> getNoticeBounds() { return { 30, 120, 340, 90 }; }
+
+    /** Where loadImage keeps the device pictures. */
+    static juce::File getPictureCacheFolder();
+
+    /** The public page of the maker's setup videos. */
+    static constexpr const char* videoGuideUrl = "https://www.youtube.com/@VelmoraStudio/videos";
+
+private:
+    //==============================================================================
+    void lockSelection();
+    void unlockSelection();
+    void hide (juce::Component& component);
+    void show (juce::Component& component);
+    juce::TextButton* getSelectedButton() const;
+    juce::String getSelectedButtonText() const;
+    void finish();
+    void setWindowTitle (const juce::String& title);
+    void setLanguagePicture();
+    void showUpdateHintOnce();
+
+    void askToDownloadInBrowser();
+    void copyLogFile();
+    void openSetupGuide();
+    void switchLanguage();
+    void enterManualMode();
+    void quitManualMode();
+    void retryInstaller();
+    void openPluginPage();
+    void requestInstall (int index);
+
+    //==============================================================================
+    juce::Image logoImage;
+    juce::Image languagePicture;
+    juce::ImageButton languageButton;
+    float textHeight = 19.0f;
+    juce::Label productLabel;
+    juce::ComboBox deviceCombo;
+    juce::String currentDeviceName;
+    juce::Image productImage;
+    juce::Label noticeLabel;
+    juce::Label messageLabel;
+    juce::Label statusLabel;
+    juce::OwnedArray<juce::TextButton> installButtons;
+    int selectedIndex = -1;
+    bool installStarted = false;
+    juce::StringArray softwareNames;
+    double progressValue = 0.0;
+    juce::ProgressBar progressBar { progressValue };
+    juce::StringArray deviceNames;
+    std::unordered_map<juce::String, juce::StringArray> driverTypes;
+    std::unordered_map<juce::String, juce::StringArray> driverData;
+    std::unordered_map<juce::String, juce::String> pictures;
+    juce::String osName;
+    SharedSettings* settings = nullptr;
+    juce::String language;
+    juce::String region;
+    Selection selection;
+    juce::StringArray buttonOffers;
+    std::unique_ptr<CustomLookAndFeel> customLookAndFeel;
+    juce::var strings;
+    juce::TextButton retryButton;
+    juce::TextButton logButton;
+    juce::TextButton manualButton;
+    juce::TextButton quitManualButton;
+    juce::TextButton guideButton;
+    juce::TextButton cancelButton;
+    juce::TooltipWindow tooltipWindow { nullptr, 200 };
+
+    /** Consecutive progress reports below 512 KiB/s. */
+    int slowTicks = 0;
+
+    /** The OS-update hint has been shown for the empty catalogue held now. */
+    bool updateHintShown = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InterfaceComponent)
+};
