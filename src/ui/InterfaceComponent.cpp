@@ -1,5 +1,8 @@
 #include "ui/InterfaceComponent.h"
 
+#include "download/InstallMonitor.h"
+#include "download/InstallerLauncher.h"
+
 #include "app/RunLog.h"
 #include "core/ProcessState.h"
 #include "devices/DriverMonitor.h"
@@ -849,6 +852,21 @@ void InterfaceComponent::retryInstaller()
         writeLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
         return;
     }
+
+    // One look at the installer's dialog right after the start; its pages are
+    // the user's to answer after that.
+    InstallMonitor watcher (selection.deviceName);
+    launchInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+
+    if (! watcher.findInstallerWindow())
+        return;
+
+    const auto outcome = watcher.analyseWindow();
+
+    if (outcome == InstallMonitor::resultDone)
+        updateStatus (StatusText::installed);
+    else if (StatusText::isInstallerFailure (outcome))
+        updateStatus (outcome);
 }
 
 void InterfaceComponent::openPluginPage()

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/RunLog.h"
+#include "support/FakeInstaller.h"
+#include "support/FakeWindowAutomation.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
 #include "ui/InterfaceTestWindow.h"
@@ -629,4 +631,41 @@ TEST (InterfaceComponent, PictureBoxKeepsTheProportions)
     EXPECT_EQ (InterfaceComponent::getPictureBox (100, 200), juce::Rectangle<int> (360, 60, 75, 150));
     EXPECT_EQ (InterfaceComponent::getPictureBox (300, 7), juce::Rectangle<int> (310, 60, 280, 6));
     EXPECT_TRUE (InterfaceComponent::getPictureBox (0, 0).isEmpty());
+}
+
+TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
+{
+    InterfaceTestWindow t;
+    FakeInstaller::EndGuard endGuard { t.host.getFolder() };
+    handOverQx4 (t);
+    t.click ("installButton1");
+    t.ui->updateStatus ("Unfortunately the installation failed. (7)");
+
+    // The installer of the last download, in a folder with blanks; its run is recorded.
+    const auto installer = FakeInstaller::placeAt (t.host / "Temp/VelmoraTmp/Tessel Max 2.1/Setup.silent.exe");
+    lastInstallerPath = installer.getFullPathName();
+
+    // The installer's dialog as the window service shows it: its failure page again.
+    FakeWindowAutomation windows;
+    windows.addWindow ("#32770", "QX4 Setup", { { "Static", "Setup" }, { "Static", "Unfortunately the installation failed. (6)" }, { "Button", "E&xit" } });
+
+    t.click ("retryButton");
+
+    ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+    const auto runs = FakeInstaller::readRuns (installer);
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/S", "/allusers")) << "Tessel Max in region cn";
+
+    EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("error6") + "(6)");
+    EXPECT_TRUE (t.isShown ("retryButton")) << "the failure offers Retry again";
+
+    // This time the dialog says the installation has completed.
+    FakeWindowAutomation completed;
+    completed.addWindow ("#32770", "QX4 Setup", { { "Static", "The installation completed successfully. It's not necessary to reboot." }, { "Button", "E&xit" } });
+    t.click ("retryButton");
+    ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+
+    EXPECT_EQ (FakeInstaller::readRuns (installer).size(), 2u);
+    EXPECT_TRUE (t.textOf ("statusLabel").endsWith (" " + t.ui->getLocalisedText ("installed")));
+    EXPECT_FALSE (t.isShown ("retryButton"));
 }
