@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian machine: installs what is needed,
-# builds with AddressSanitizer and UBSan, and runs every test under Xvfb.
+# builds with AddressSanitizer and UBSan, and runs every test under Xvfb;
+# then builds the test runner with ThreadSanitizer and runs the tests of the
+# threaded code (CTest label "threads") once more there. Extra arguments go
+# to both ctest runs; STRATOSET_SKIP_TSAN=1 leaves out the second part.
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,3 +17,15 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 cd "$top/build/test"
 xvfb-run -a -s "-screen 0 1024x768x24" \
     ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"
+
+if [ "${STRATOSET_SKIP_TSAN:-0}" = "1" ]; then
+    exit 0
+fi
+
+"$top/scripts/build.sh" tsan
+
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+
+cd "$top/build/tsan"
+xvfb-run -a -s "-screen 0 1024x768x24" \
+    ctest --output-on-failure --timeout 300 -j "$(nproc)" -L threads "$@"
