@@ -12,6 +12,8 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick
     # a real HTTP server on 127.0.0.1 for tests and the demo
     nginx-light python3
+    # other downloaders the download benchmark compares with, and GNU time
+    curl aria2 time
 )
 
 missing=()

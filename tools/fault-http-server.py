@@ -27,9 +27,13 @@ rest names the file:
 
 tries=N injects the fault only into the first N requests of each range
 (default: every request); start=S only into ranges that begin at byte S.
-A request without a Range header (the size probe) always gets the whole
-file with 200, except in mode probe206, which answers it with 206 and a
-Content-Range for the whole file.
+A request without a Range header (the size probe) gets the whole file
+with 200, except in these modes:
+
+    probe206      206 with a Content-Range for the whole file
+    length-first  200 with Content-Length as the first header line
+    claim-size    200 claiming a Content-Length of size=N bytes, zeros sent
+                  until the client leaves; every range then gets 500
 """
 
 import http.server
@@ -43,7 +47,8 @@ import threading
 import time
 import urllib.parse
 
-MODES = {"ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle", "probe206"}
+MODES = {"ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle",
+         "probe206", "length-first", "claim-size"}
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -109,7 +114,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if range_header is None:
             if mode == "probe206":
                 return self.send(206, data, {"Content-Range": "bytes 0-%d/%d" % (size - 1, size)})
+            if mode == "length-first":
+                self.status = 200
+                self.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\nConnection: close\r\n\r\n" % size)
+                return self.write(data)
+            if mode == "claim-size":
+                claimed = int(query["size"][0])
+                self.start_answer(200, claimed)
+                for _ in range(min(claimed, 64 * 1024 * 1024) // 65536):
+                    self.write(bytes(65536))
+                return
             return self.send(200, data)
+
+        if mode == "claim-size":
+            return self.plain(500)
 
         match = re.fullmatch(r"bytes=(\d+)-(\d*)", range_header.strip())
 
@@ -123,7 +141,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send(416, b"", {"Content-Range": "bytes */%d" % size})
 
         attempt = self.server.count_try((self.path, range_header))
-        faulty = mode not in ("ok", "probe206")
+        faulty = mode not in ("ok", "probe206", "length-first")
 
         if "tries" in query and attempt > int(query["tries"][0]):
             faulty = False

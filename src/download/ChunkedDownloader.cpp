@@ -237,6 +237,8 @@ void ChunkedDownloader::run()
 
     for (int i = 0; i < count; ++i)
     {
+        ++runningWorkers;
+
         try
         {
             workers.emplace_back ([this, i, range = ranges[(size_t) i], file = chunkFiles[i], &retryCount = retryCounts[(size_t) i]]
@@ -244,13 +246,16 @@ void ChunkedDownloader::run()
         }
         catch (const std::system_error&)
         {
+            --runningWorkers;
             juce::Logger::writeToLog ("<ChunkedDownloader> Failed to start the worker for chunk " + juce::String (i));
             failed = 1;
             break;
         }
     }
 
-    while (! threadShouldExit() && ! cancelRequested && completedChunks < count && failed == 0)
+    // Also ends when every worker has: a cancel that is withdrawn again
+    // before this loop sees it leaves nobody to wait for.
+    while (! threadShouldExit() && ! cancelRequested && completedChunks < count && failed == 0 && runningWorkers > 0)
         wait (200);
 
     if (threadShouldExit() || cancelRequested)
@@ -350,6 +355,7 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
         chunkProgress[(size_t) index] = 0;
     }
 
+    --runningWorkers;
     notify();
 }
 
@@ -382,9 +388,9 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         return false;
     }
 
-    juce::FileOutputStream output (file, fileBufferSize);
+    auto output = std::make_unique<juce::FileOutputStream> (file, fileBufferSize);
 
-    if (! output.openedOk() || ! output.setPosition (0) || output.truncate().failed())
+    if (! output->openedOk() || ! output->setPosition (0) || output->truncate().failed())
     {
         juce::Logger::writeToLog ("Failed to open output file for chunk " + chunk);
         return false;
@@ -409,7 +415,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
             return false;
         }
 
-        if (! output.write (buffer, (size_t) count))
+        if (! output->write (buffer, (size_t) count))
         {
             juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
             return false;
@@ -441,9 +447,12 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     if (isStopping())
         return false;
 
-    output.flush();
+    // Closing writes the last buffered bytes; the file's size tells whether
+    // they arrived (flush() would also force them to the disk, needless for
+    // a temporary file).
+    output.reset();
 
-    if (output.getStatus().failed())
+    if (file.getSize() != downloaded)
     {
         juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
         return false;
@@ -512,13 +521,11 @@ juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunk
         }
     }
 
-    output->flush();
-    const auto writeStatus = output->getStatus();
     output.reset();
 
     const auto size = targetFile.getSize();
 
-    if (writeStatus.failed() || size != totalSize)
+    if (size != totalSize)
     {
         juce::Logger::writeToLog ("<ChunkedDownloader> Merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load()));
         return abandon (juce::Result::fail ("Failed to merge files: the merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load())));

@@ -105,6 +105,7 @@ private:
     const int numChunks;
     std::atomic<int> completedChunks { 0 };
     std::atomic<int> failed { 0 };
+    std::atomic<int> runningWorkers { 0 };
 
     // One per chunk plus one for the size probe: lets another thread cancel a
     // connection that is blocked in a read.
