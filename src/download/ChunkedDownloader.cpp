@@ -155,12 +155,12 @@ bool ChunkedDownloader::contentRangeMatches (const juce::String& contentRange, c
     if (! value.startsWithIgnoreCase ("bytes "))
         return false;
 
-    const auto spec = value.substring (6).trim();
-    const auto first = parseDecimal (spec.upToFirstOccurrenceOf ("-", false, false));
-    const auto last = parseDecimal (spec.fromFirstOccurrenceOf ("-", false, false).upToFirstOccurrenceOf ("/", false, false));
-    const auto length = spec.fromFirstOccurrenceOf ("/", false, false);
+    const auto rangeText = value.substring (6).trim();
+    const auto first = parseDecimal (rangeText.upToFirstOccurrenceOf ("-", false, false));
+    const auto last = parseDecimal (rangeText.fromFirstOccurrenceOf ("-", false, false).upToFirstOccurrenceOf ("/", false, false));
+    const auto length = rangeText.fromFirstOccurrenceOf ("/", false, false);
 
-    if (! spec.contains ("-") || ! spec.contains ("/") || first < 0 || last < 0)
+    if (! rangeText.contains ("-") || ! rangeText.contains ("/") || first < 0 || last < 0)
         return false;
 
     return first == range.start

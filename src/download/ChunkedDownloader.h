@@ -97,6 +97,8 @@ private:
     bool isStopping() const;
     void pauseBeforeRetry (int milliseconds) const;
 
+    // Allocated once, for numChunks entries, so that getProgress can read it
+    // on the message thread at any moment.
     std::unique_ptr<std::atomic<juce::int64>[]> chunkProgress;
     juce::int64 startTime = 0;
     std::atomic<juce::int64> totalSize { 0 };
