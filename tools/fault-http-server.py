@@ -243,6 +243,16 @@ def main():
         f.write("%d\n" % server.server_address[1])
     os.rename(port_file + ".new", port_file)
 
+    # A test runner that dies without stopping the server must not leave it
+    # behind: the server ends once its parent has gone.
+    parent = os.getppid()
+
+    def watch_parent():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch_parent, daemon=True).start()
     server.serve_forever()
     return 0
 
