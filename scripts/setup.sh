@@ -16,6 +16,8 @@ packages=(
     fonts-wqy-microhei
     # a real HTTP server on 127.0.0.1 for tests and the demo
     nginx-light python3
+    # other downloaders the download benchmark compares with, and GNU time
+    curl aria2 time
 )
 
 windows_packages=(

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian machine: installs what is needed,
 # builds with AddressSanitizer and UBSan, and runs every test under Xvfb;
-# then cross-builds the Windows program and runs its tests under Wine
-# (scripts/test-windows.sh; STRATOSET_WINDOWS_TESTS=0 leaves that out).
+# then builds the test runner with ThreadSanitizer and runs the tests of the
+# threaded code (CTest label "threads") once more there; then cross-builds the
+# Windows program and runs its tests under Wine (scripts/test-windows.sh).
+# Extra arguments go to both Linux ctest runs. STRATOSET_SKIP_TSAN=1 leaves
+# out the ThreadSanitizer part, STRATOSET_WINDOWS_TESTS=0 the Windows part.
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,6 +22,16 @@ status=0
     xvfb-run -a -s "-screen 0 1024x768x24" \
         ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"
 ) || status=$?
+
+if [ "${STRATOSET_SKIP_TSAN:-0}" != "1" ]; then
+    "$top/scripts/build.sh" tsan
+    (
+        export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+        cd "$top/build/tsan"
+        xvfb-run -a -s "-screen 0 1024x768x24" \
+            ctest --output-on-failure --timeout 300 -j "$(nproc)" -L threads "$@"
+    ) || status=$?
+fi
 
 if [ "${STRATOSET_WINDOWS_TESTS:-1}" != "0" ]; then
     "$top/scripts/test-windows.sh" || status=$?

@@ -1,0 +1,582 @@
+#include "download/ChunkedDownloader.h"
+
+#include "core/ProcessState.h"
+
+#include <juce_events/juce_events.h>
+
+#include <system_error>
+#include <thread>
+
+namespace
+{
+constexpr int connectionTimeoutMs = 5000;
+constexpr int readSize = 8192;
+constexpr int fileBufferSize = 16384;
+constexpr double checkpointIntervalMs = 1000.0;
+
+double now() { return juce::Time::getMillisecondCounterHiRes(); }
+
+/** A non-negative decimal number that fills the whole text; -1 otherwise. */
+juce::int64 parseDecimal (const juce::String& text)
+{
+    if (text.isEmpty() || text.length() > 18 || ! text.containsOnly ("0123456789"))
+        return -1;
+
+    return text.getLargeIntValue();
+}
+} // namespace
+
+//==============================================================================
+/** Where a worker publishes the connection it is using, so that another
+    thread can cancel it while it is blocked in a read.
+*/
+class ChunkedDownloader::StreamSlot
+{
+public:
+    std::mutex lock;
+    juce::WebInputStream* stream = nullptr;
+};
+
+/** A connection registered in a slot for its whole life: opened like
+    URL::createInputStream opens one, unregistered before it is deleted.
+*/
+class ChunkedDownloader::OpenStream
+{
+public:
+    OpenStream (ChunkedDownloader& ownerToUse, StreamSlot& slotToUse, const juce::String& extraHeaders)
+        : owner (ownerToUse), slot (slotToUse), stream (owner.url, false)
+    {
+        if (extraHeaders.isNotEmpty())
+            stream.withExtraHeaders (extraHeaders);
+
+        stream.withConnectionTimeout (connectionTimeoutMs);
+        stream.withNumRedirectsToFollow (0);
+
+        bool stopped = false;
+
+        {
+            const std::lock_guard<std::mutex> guard (slot.lock);
+            slot.stream = &stream;
+            stopped = owner.streamsStopped;
+        }
+
+        if (stopped)
+            return;
+
+        connected = stream.connect (nullptr);
+        statusCode = stream.getStatusCode();
+        responseHeaders = stream.getResponseHeaders();
+    }
+
+    ~OpenStream()
+    {
+        const std::lock_guard<std::mutex> guard (slot.lock);
+        slot.stream = nullptr;
+    }
+
+    /** The stream when the request was answered, nullptr otherwise. */
+    juce::WebInputStream* get() { return connected && ! stream.isError() ? &stream : nullptr; }
+
+    int statusCode = 0;
+    juce::StringPairArray responseHeaders;
+
+private:
+    ChunkedDownloader& owner;
+    StreamSlot& slot;
+    juce::WebInputStream stream;
+    bool connected = false;
+
+    JUCE_DECLARE_NON_COPYABLE (OpenStream)
+};
+
+//==============================================================================
+ChunkedDownloader::ChunkedDownloader (const juce::URL& urlToFetch, const juce::File& fileToWrite, int chunkCount)
+    : juce::Thread ("DownloadThread"),
+      url (urlToFetch),
+      targetFile (fileToWrite),
+      numChunks (chunkCount)
+{
+    const auto slots = juce::jmax (1, numChunks);
+    chunkProgress.reset (new std::atomic<juce::int64>[(size_t) slots]());
+    streamSlots.reset (new StreamSlot[(size_t) slots + 1]);
+
+    startThread();
+}
+
+ChunkedDownloader::~ChunkedDownloader()
+{
+    // A worker blocked in a read would otherwise hold the message thread
+    // here until the connection times out.
+    signalThreadShouldExit();
+    stopStreams();
+    stopThread (10000);
+}
+
+std::pair<juce::int64, juce::int64> ChunkedDownloader::getProgress() const
+{
+    juce::int64 received = 0;
+
+    for (int i = 0; i < juce::jmax (1, numChunks); ++i)
+        received += chunkProgress[(size_t) i].load();
+
+    return { received, totalSize.load() };
+}
+
+//==============================================================================
+std::vector<ChunkedDownloader::ByteRange> ChunkedDownloader::planRanges (juce::int64 size, int chunkCount)
+{
+    std::vector<ByteRange> ranges;
+
+    if (size <= 0)
+        return ranges;
+
+    const auto count = (int) juce::jmin ((juce::int64) juce::jmax (1, chunkCount), size);
+    const auto chunkSize = size / count;
+
+    for (int i = 0; i < count; ++i)
+    {
+        const auto start = (juce::int64) i * chunkSize;
+        const auto end = i == count - 1 ? size - 1 : start + chunkSize - 1;
+        ranges.push_back ({ start, end });
+    }
+
+    return ranges;
+}
+
+juce::String ChunkedDownloader::getRangeHeader (const ByteRange& range)
+{
+    return "Range: bytes=" + juce::String (range.start) + "-" + juce::String (range.end);
+}
+
+bool ChunkedDownloader::contentRangeMatches (const juce::String& contentRange, const ByteRange& range, juce::int64 total)
+{
+    const auto value = contentRange.trim();
+
+    if (! value.startsWithIgnoreCase ("bytes "))
+        return false;
+
+    const auto rangeText = value.substring (6).trim();
+    const auto first = parseDecimal (rangeText.upToFirstOccurrenceOf ("-", false, false));
+    const auto last = parseDecimal (rangeText.fromFirstOccurrenceOf ("-", false, false).upToFirstOccurrenceOf ("/", false, false));
+    const auto length = rangeText.fromFirstOccurrenceOf ("/", false, false);
+
+    if (! rangeText.contains ("-") || ! rangeText.contains ("/") || first < 0 || last < 0)
+        return false;
+
+    return first == range.start
+           && last == range.end
+           && (length == "*" || parseDecimal (length) == total);
+}
+
+//==============================================================================
+juce::int64 ChunkedDownloader::getFileSize()
+{
+    OpenStream probe (*this, streamSlots[(size_t) juce::jmax (1, numChunks)], {});
+    auto* stream = probe.get();
+
+    if (stream != nullptr && (probe.statusCode == 200 || probe.statusCode == 206))
+    {
+        // The length is read from the stream as well: JUCE's curl backend
+        // drops the first header after the status line.
+        auto size = probe.responseHeaders["Content-Length"].trim().getLargeIntValue();
+
+        if (size <= 0)
+            size = stream->getTotalLength();
+
+        return size > 0 ? size : -1;
+    }
+
+    if (! isStopping())
+        juce::Logger::writeToLog ("<ChunkedDownloader> Failed to get file size, status code: " + juce::String (probe.statusCode));
+
+    return -1;
+}
+
+void ChunkedDownloader::run()
+{
+    const auto size = getFileSize();
+
+    if (size <= 0)
+    {
+        reportError ("Failed to get file size");
+        return;
+    }
+
+    totalSize = size;
+    startTime = juce::Time::currentTimeMillis();
+
+    const auto ranges = planRanges (size, numChunks);
+    const auto count = (int) ranges.size();
+
+    juce::Array<juce::File> chunkFiles;
+
+    for (int i = 0; i < count; ++i)
+    {
+        auto file = juce::File::createTempFile ("chunk_" + juce::String (i));
+
+        if (! file.create())
+        {
+            file = targetFile.getSiblingFile ("temp_chunk_" + juce::String (i));
+
+            if (! file.create())
+            {
+                reportError ("Failed to create temp file at: " + file.getFullPathName());
+                return;
+            }
+        }
+
+        chunkFiles.add (file);
+    }
+
+    for (int i = 0; i < juce::jmax (1, numChunks); ++i)
+        chunkProgress[(size_t) i] = 0;
+
+    std::unique_ptr<std::atomic<int>[]> retryCounts (new std::atomic<int>[(size_t) count]());
+    std::vector<std::thread> workers;
+    workers.reserve ((size_t) count);
+
+    for (int i = 0; i < count; ++i)
+    {
+        ++runningWorkers;
+
+        try
+        {
+            workers.emplace_back ([this, i, range = ranges[(size_t) i], file = chunkFiles[i], &retryCount = retryCounts[(size_t) i]]
+                                  { runChunkWorker (i, range, file, retryCount); });
+        }
+        catch (const std::system_error&)
+        {
+            --runningWorkers;
+            juce::Logger::writeToLog ("<ChunkedDownloader> Failed to start the worker for chunk " + juce::String (i));
+            failed = 1;
+            break;
+        }
+    }
+
+    // Also ends when every worker has: a cancel that is withdrawn again
+    // before this loop sees it leaves nobody to wait for.
+    while (! threadShouldExit() && ! cancelRequested && completedChunks < count && failed == 0 && runningWorkers > 0)
+        wait (200);
+
+    if (threadShouldExit() || cancelRequested)
+        stopStreams();
+
+    for (auto& worker : workers)
+        worker.join();
+
+    if (threadShouldExit())
+    {
+        if (! cancelRequested)
+            reportError ("Download cancelled");
+
+        return;
+    }
+
+    if (failed != 0)
+    {
+        juce::StringArray attempts;
+
+        for (int i = 0; i < count; ++i)
+            attempts.add ("Chunk " + juce::String (i) + ": " + juce::String (retryCounts[(size_t) i].load()));
+
+        const auto summary = "Download failed for one or more chunks. Retry attempts: " + attempts.joinIntoString (", ");
+
+        if (! cancelRequested)
+            reportError (summary);
+
+        return;
+    }
+
+    // Only a cancel ends the workers without every chunk complete and
+    // without a failure; incomplete chunks are never merged.
+    if (completedChunks < count)
+    {
+        if (! cancelRequested)
+            reportError ("Download cancelled");
+
+        return;
+    }
+
+    const auto merged = mergeFiles (chunkFiles);
+
+    if (merged.failed())
+    {
+        if (! cancelRequested)
+            reportError (merged.getErrorMessage());
+
+        return;
+    }
+
+    for (const auto& file : chunkFiles)
+        file.deleteFile();
+
+    if (cancelRequested)
+        return;
+
+    const auto seconds = (int) ((double) (juce::Time::currentTimeMillis() - startTime) * 0.001);
+
+    const juce::MessageManagerLock lock (this);
+
+    if (lock.lockWasGained() && onComplete != nullptr)
+        onComplete (seconds);
+}
+
+//==============================================================================
+void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::File& file, std::atomic<int>& retryCount)
+{
+    int attempt = 0;
+
+    for (;;)
+    {
+        if (attempt > maxRetries || threadShouldExit())
+        {
+            failed = 1;
+            break;
+        }
+
+        if (cancelRequested || streamsStopped)
+            break;
+
+        ++attempt;
+        retryCount = attempt;
+
+        if (attempt > 1)
+        {
+            juce::Logger::writeToLog ("Retrying chunk " + juce::String (index) + ", attempt " + juce::String (attempt));
+            pauseBeforeRetry (retryDelayMs);
+        }
+
+        if (downloadChunk (index, range, file))
+        {
+            ++completedChunks;
+            break;
+        }
+
+        chunkProgress[(size_t) index] = 0;
+    }
+
+    --runningWorkers;
+    notify();
+}
+
+bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const juce::File& file)
+{
+    if (isStopping())
+        return false;
+
+    const auto chunk = juce::String (index);
+    OpenStream connection (*this, streamSlots[(size_t) index], getRangeHeader (range));
+    auto* stream = connection.get();
+
+    if (isStopping())
+        return false;
+
+    if (stream == nullptr || connection.statusCode != 206)
+    {
+        juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", status code: " + juce::String (connection.statusCode));
+        return false;
+    }
+
+    // Without a Content-Range (JUCE's curl backend drops the first header)
+    // the byte count below still has to match.
+    const auto contentRange = connection.responseHeaders["Content-Range"];
+
+    if (contentRange.isNotEmpty() && ! contentRangeMatches (contentRange, range, totalSize))
+    {
+        juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", Content-Range: " + contentRange
+                                  + " instead of bytes " + juce::String (range.start) + "-" + juce::String (range.end) + "/" + juce::String (totalSize.load()));
+        return false;
+    }
+
+    auto output = std::make_unique<juce::FileOutputStream> (file, fileBufferSize);
+
+    if (! output->openedOk() || ! output->setPosition (0) || output->truncate().failed())
+    {
+        juce::Logger::writeToLog ("Failed to open output file for chunk " + chunk);
+        return false;
+    }
+
+    const auto expected = range.getLength();
+    juce::int64 downloaded = 0;
+    auto checkpointTime = now();
+    juce::int64 checkpointBytes = 0;
+    char buffer[readSize];
+
+    while (! isStopping())
+    {
+        const auto count = stream->read (buffer, readSize);
+
+        if (count <= 0)
+            break;
+
+        if (downloaded + count > expected)
+        {
+            juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", more than the " + juce::String (expected) + " bytes asked for");
+            return false;
+        }
+
+        if (! output->write (buffer, (size_t) count))
+        {
+            juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
+            return false;
+        }
+
+        downloaded += count;
+        chunkProgress[(size_t) index] = downloaded;
+
+        if (downloaded == expected)
+            continue;
+
+        const auto time = now();
+
+        if (time - checkpointTime > checkpointIntervalMs)
+        {
+            const auto bytesPerSecond = (double) (downloaded - checkpointBytes) * 1000.0 / (time - checkpointTime);
+
+            if (bytesPerSecond < minimumBytesPerSecond)
+            {
+                juce::Logger::writeToLog ("Redownload the blocks with slower speeds: chunk " + chunk);
+                return false;
+            }
+
+            checkpointTime = time;
+            checkpointBytes = downloaded;
+        }
+    }
+
+    if (isStopping())
+        return false;
+
+    // Closing writes the last buffered bytes; the file's size tells whether
+    // they arrived (flush() would also force them to the disk, needless for
+    // a temporary file).
+    output.reset();
+
+    if (file.getSize() != downloaded)
+    {
+        juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
+        return false;
+    }
+
+    if (downloaded != expected)
+    {
+        juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", received " + juce::String (downloaded) + " of " + juce::String (expected) + " bytes");
+        return false;
+    }
+
+    return true;
+}
+
+juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunkFiles)
+{
+    const auto mergeFailure = juce::Result::fail ("Failed to merge files");
+
+    targetFile.deleteFile();
+    auto output = std::make_unique<juce::FileOutputStream> (targetFile, fileBufferSize);
+
+    if (! output->openedOk())
+    {
+        juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open target file for merging");
+        return mergeFailure;
+    }
+
+    // A half-joined file must not stay behind as if it were the download.
+    const auto abandon = [&] (const juce::Result& result)
+    {
+        output.reset();
+        targetFile.deleteFile();
+        return result;
+    };
+
+    juce::HeapBlock<char> buffer (1 << 20);
+
+    for (const auto& file : chunkFiles)
+    {
+        juce::FileInputStream input (file);
+
+        if (! input.openedOk())
+        {
+            juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open chunk file: " + file.getFullPathName());
+            return abandon (mergeFailure);
+        }
+
+        for (;;)
+        {
+            if (cancelRequested)
+                return abandon (mergeFailure);
+
+            if (threadShouldExit())
+                return abandon (juce::Result::fail ("Download cancelled"));
+
+            const auto count = input.read (buffer, 1 << 20);
+
+            if (count <= 0)
+                break;
+
+            if (! output->write (buffer, (size_t) count))
+            {
+                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to write target file: " + targetFile.getFullPathName());
+                return abandon (juce::Result::fail ("Failed to merge files: could not write " + targetFile.getFullPathName()));
+            }
+        }
+    }
+
+    output.reset();
+
+    const auto size = targetFile.getSize();
+
+    if (size != totalSize)
+    {
+        juce::Logger::writeToLog ("<ChunkedDownloader> Merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load()));
+        return abandon (juce::Result::fail ("Failed to merge files: the merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load())));
+    }
+
+    return juce::Result::ok();
+}
+
+void ChunkedDownloader::reportError (const juce::String& message)
+{
+    juce::Logger::writeToLog ("<ChunkedDownloader> Download error: " + message);
+
+    // This form gives up when the thread is asked to exit, so the message
+    // thread can delete the downloader at any moment without a deadlock.
+    const juce::MessageManagerLock lock (this);
+
+    if (lock.lockWasGained() && onError != nullptr)
+        onError (message);
+}
+
+//==============================================================================
+void ChunkedDownloader::stopStreams()
+{
+    streamsStopped = true;
+
+    for (int i = 0; i <= juce::jmax (1, numChunks); ++i)
+    {
+        auto& slot = streamSlots[(size_t) i];
+        const std::lock_guard<std::mutex> guard (slot.lock);
+
+        if (slot.stream != nullptr)
+            slot.stream->cancel();
+    }
+}
+
+bool ChunkedDownloader::isStopping() const
+{
+    return cancelRequested || streamsStopped || threadShouldExit();
+}
+
+void ChunkedDownloader::pauseBeforeRetry (int milliseconds) const
+{
+    const auto end = now() + milliseconds;
+
+    while (! isStopping())
+    {
+        const auto left = end - now();
+
+        if (left <= 0)
+            break;
+
+        juce::Thread::sleep ((int) juce::jmin (50.0, left));
+    }
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+/** Fetches one file over HTTP with several parallel range requests.
+
+    Each range goes into its own temporary file; a range that fails is
+    retried; at the end the ranges are joined into the target file. The
+    thread ("DownloadThread") starts at the end of construction and reports
+    once, through onComplete or onError, on its own thread while holding the
+    MessageManagerLock. Deleting the object stops the download.
+
+    A range counts as done only when exactly the bytes asked for have arrived
+    under the right Content-Range, and the joined file must have exactly the
+    size the server announced: whatever goes wrong, a truncated or mixed-up
+    file is never handed on.
+*/
+class ChunkedDownloader : public juce::Thread
+{
+public:
+    /** The bytes of one range request, first and last both included. */
+    struct ByteRange
+    {
+        juce::int64 start = 0;
+        juce::int64 end = -1;
+
+        juce::int64 getLength() const { return end - start + 1; }
+        bool operator== (const ByteRange& other) const { return start == other.start && end == other.end; }
+    };
+
+    /** Starts the download thread at once. */
+    ChunkedDownloader (const juce::URL& url, const juce::File& targetFile, int numChunks);
+
+    /** Stops the download (waiting up to 10 s for the thread) without
+        reporting anything.
+    */
+    ~ChunkedDownloader() override;
+
+    /** Bytes received so far by the current attempts of all chunks, and the
+        file size (0 until the size is known). Safe on any thread.
+    */
+    std::pair<juce::int64, juce::int64> getProgress() const;
+
+    /** How a file of `size` bytes is split into at most `numChunks` ranges:
+        equal ranges of size / numChunks bytes with the remainder on the last,
+        and one byte each when the file has fewer bytes than chunks. Empty for
+        a size of 0 or less.
+    */
+    static std::vector<ByteRange> planRanges (juce::int64 size, int numChunks);
+
+    /** The request header line for a range: "Range: bytes=<start>-<end>". */
+    static juce::String getRangeHeader (const ByteRange& range);
+
+    /** Whether a Content-Range value ("bytes <start>-<end>/<size>", the size
+        possibly "*") names exactly `range` of a file of `totalSize` bytes.
+    */
+    static bool contentRangeMatches (const juce::String& contentRange, const ByteRange& range, juce::int64 totalSize);
+
+    /** Retries allowed after the first attempt of a chunk. */
+    std::atomic<int> maxRetries { 10 };
+
+    /** Pause before each retry, in milliseconds. */
+    std::atomic<int> retryDelayMs { 1000 };
+
+    /** An attempt whose transfer falls below this rate over a checkpoint
+        interval (a little over a second) is abandoned and retried.
+    */
+    std::atomic<int> minimumBytesPerSecond { 1024 };
+
+    /** Called once with the download time in whole seconds. */
+    std::function<void (int)> onComplete;
+
+    /** Called once with an error message. */
+    std::function<void (const juce::String&)> onError;
+
+    void run() override;
+
+private:
+    class StreamSlot;
+    class OpenStream;
+
+    juce::int64 getFileSize();
+    void runChunkWorker (int index, ByteRange range, const juce::File& file, std::atomic<int>& retryCount);
+    bool downloadChunk (int index, const ByteRange& range, const juce::File& file);
+    juce::Result mergeFiles (const juce::Array<juce::File>& chunkFiles);
+    void reportError (const juce::String& message);
+
+    /** Cancels every open connection and keeps new ones from opening. */
+    void stopStreams();
+    bool isStopping() const;
+    void pauseBeforeRetry (int milliseconds) const;
+
+    // Allocated once, for numChunks entries, so that getProgress can read it
+    // on the message thread at any moment.
+    std::unique_ptr<std::atomic<juce::int64>[]> chunkProgress;
+    juce::int64 startTime = 0;
+    std::atomic<juce::int64> totalSize { 0 };
+    const juce::URL url;
+    const juce::File targetFile;
+    const int numChunks;
+    std::atomic<int> completedChunks { 0 };
+    std::atomic<int> failed { 0 };
+    std::atomic<int> runningWorkers { 0 };
+
+    // One per chunk plus one for the size probe: lets another thread cancel a
+    // connection that is blocked in a read.
+    std::unique_ptr<StreamSlot[]> streamSlots;
+    std::atomic<bool> streamsStopped { false };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ChunkedDownloader)
+};
