@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include "core/ProcessState.h"
+#include "download/DownloadMonitor.h"
+#include "download/StatusText.h"
+#include "support/FakeInstaller.h"
+#include "support/FakeWindowAutomation.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackNginx.h"
+#include "support/MessageLoop.h"
+#include "support/SimulatedHostFolder.h"
+
+namespace
+{
+/** One install request on a simulated 64-bit Windows 10 host, its package
+    served by nginx on 127.0.0.1, followed through the monitor's statuses.
+*/
+class MonitoredRequest
+{
+public:
+    explicit MonitoredRequest (const juce::String& limitRate = {})
+        : server (packages.getFolder(), limitRate)
+    {
+        host.setWindowsVersion ("10.0.19045");
+        host.setWow64 (true);
+        workFolder.createDirectory();
+    }
+
+    ~MonitoredRequest()
+    {
+        monitor.reset();
+        cancelRequested = false;
+    }
+
+    /** A ZIP package holding the fake installer under `installerName`. */
+    void publishArchive (const juce::String& path, const juce::String& installerName)
+    {
+        juce::ZipFile::Builder builder;
+        const auto script = FakeInstaller::getScript().loadFileAsString();
+        builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/" + installerName, juce::Time::getCurrentTime());
+
+        auto file = packages / path;
+        file.getParentDirectory().createDirectory();
+        juce::FileOutputStream out (file);
+        builder.writeToStream (out, nullptr);
+    }
+
+    void publish (const juce::String& path, const juce::String& content) { packages.write (path, content); }
+
+    void start (const juce::String& path, const juce::String& softwareName, const juce::String& deviceName = "QX4")
+    {
+        selection.deviceName = deviceName;
+        selection.softwareName = softwareName;
+        selection.region = "cn";
+        selection.language = "cn";
+        selection.url = server.urlFor (path).replace (" ", "%20");
+
+        monitor = std::make_unique<DownloadMonitor> (selection, workFolder.getFullPathName(), [this] (const juce::String& status)
+                                                     {
+                                                         const juce::ScopedLock sl (lock);
+                                                         statuses.add (status); });
+    }
+
+    juce::StringArray getStatuses() const
+    {
+        const juce::ScopedLock sl (lock);
+        return statuses;
+    }
+
+    /** The statuses other than the progress reports. */
+    juce::StringArray getOutcomes() const
+    {
+        juce::StringArray outcomes;
+
+        for (const auto& status : getStatuses())
+            if (! StatusText::isProgress (status))
+                outcomes.add (status);
+
+        return outcomes;
+    }
+
+    bool waitFor (const juce::String& status, int timeoutMs = 30000)
+    {
+        return runMessageLoopUntil ([&]
+                                    { return getStatuses().contains (status); },
+                                    timeoutMs);
+    }
+
+    bool waitForOutcomes (int count, int timeoutMs = 30000)
+    {
+        return runMessageLoopUntil ([&]
+                                    { return getOutcomes().size() >= count; },
+                                    timeoutMs);
+    }
+
+    SimulatedHostFolder host;
+    FakeInstaller::EndGuard endGuard { host.getFolder() };
+    TemporaryFolder packages;
+    LoopbackNginx server;
+    juce::File workFolder { host / "Temp/VelmoraTmp" };
+    LogCapture log;
+    Selection selection;
+    std::unique_ptr<DownloadMonitor> monitor;
+
+private:
+    juce::CriticalSection lock;
+    juce::StringArray statuses;
+};
+
+/** What the flags of an install request are for a Tessel Max package in region cn. */
+void chooseTesselMaxNewBuildWithDriver()
+{
+    isNotQt = true;
+    noDriverIncluded = false;
+    isEnQx3 = false;
+    isOldKeyWeave = false;
+}
+} // namespace
+
+TEST (DownloadMonitor, WatchedPackageGoesFromDownloadToInstalledThroughItsDialog)
+{
+    MonitoredRequest request;
+    request.publishArchive ("tesselmax/TesselMax 2.1.zip", "QX4 Tessel Max Setup.success.exe");
+    chooseTesselMaxNewBuildWithDriver();
+
+    request.start ("tesselmax/TesselMax 2.1.zip", "Tessel Max");
+    ASSERT_TRUE (request.waitFor (StatusText::installed)) << request.getStatuses().joinIntoString ("\n");
+
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded, StatusText::installed));
+    EXPECT_FALSE (request.monitor->isTimerRunning()) << "the watch ends with the installation";
+
+    const auto& log = request.log;
+    EXPECT_TRUE (log.contains ("<DownloadMonitor> Download: " + request.selection.url));
+    EXPECT_TRUE (log.contains ("<DownloadMonitor> _tmpDir: " + (request.workFolder.getChildFile ("TesselMax%202.1.zip")).getFullPathName()));
+    EXPECT_EQ (log.countContaining ("<DownloadMonitor::timerCallback> Downloaded in "), 1);
+    EXPECT_EQ (log.countContaining ("<DownloadMonitor::timerCallback> Download speed: "), 1);
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> clicked Install button"));
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> clicked exit button"));
+    EXPECT_EQ (log.countContaining ("no need to click any button"), 0);
+
+    ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+    const auto installer = request.workFolder.getChildFile ("TesselMax%202.1/Package/QX4 Tessel Max Setup.success.exe");
+    const auto runs = FakeInstaller::readRuns (installer);
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/S", "/allusers"));
+    EXPECT_EQ (lastInstallerPath, installer.getFullPathName());
+}
+
+TEST (DownloadMonitor, InstallerFailurePageGivesItsOwnText)
+{
+    MonitoredRequest request;
+    request.publishArchive ("tesselmax/TesselMax_2.1.zip", "QX4 Tessel Max Setup.failure.exe");
+    chooseTesselMaxNewBuildWithDriver();
+
+    request.start ("tesselmax/TesselMax_2.1.zip", "Tessel Max");
+    ASSERT_TRUE (request.waitForOutcomes (2)) << request.getStatuses().joinIntoString ("\n");
+
+    const auto outcomes = request.getOutcomes();
+    EXPECT_EQ (outcomes[0], StatusText::downloaded);
+    EXPECT_TRUE (StatusText::isInstallerFailure (outcomes[1]));
+    EXPECT_TRUE (outcomes[1].endsWith ("(7)")) << outcomes[1];
+    EXPECT_TRUE (StatusText::isTerminal (outcomes[1]));
+}
+
+TEST (DownloadMonitor, PackageWithoutDialogsIsReportedByTheResultHandling)
+{
+    MonitoredRequest request;
+    request.publish ("arc2/Vortex Deck Setup.silent.exe", FakeInstaller::getScript().loadFileAsString());
+    isNotQt = false;
+    noDriverIncluded = true;
+
+    request.start ("arc2/Vortex Deck Setup.silent.exe", "Vortex Deck", "Arc 2");
+    ASSERT_TRUE (request.waitFor (StatusText::installed)) << request.getStatuses().joinIntoString ("\n");
+
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded, StatusText::installed));
+    EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> ENtesselmax, vortexdeck, KeyWeave, Driver and Plugin no need to click any button, stop timer clock"));
+    EXPECT_FALSE (request.monitor->isTimerRunning());
+
+    ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+    const auto runs = FakeInstaller::readRuns (request.workFolder.getChildFile ("Vortex%20Deck%20Setup.silent.exe"));
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/silent", "/allusers"));
+}
+
+TEST (DownloadMonitor, FailedDownloadReportsAnErrorAndLetsTheDownloaderGo)
+{
+    MonitoredRequest request;
+    request.start ("qx4/missing.zip", "HubDriver");
+
+    ASSERT_TRUE (request.waitFor (StatusText::downloadError));
+    EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> Download failed"));
+    EXPECT_TRUE (request.log.countContaining ("<ChunkedDownloader> Download error: ") > 0);
+
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! request.monitor->hasDownloader(); }));
+    EXPECT_FALSE (request.monitor->isTimerRunning());
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloadError));
+}
+
+TEST (DownloadMonitor, CancelDuringTheDownloadStopsItAndRemovesTheFile)
+{
+    MonitoredRequest request ("32k");
+    juce::MemoryBlock data (512 * 1024);
+    juce::Random().fillBitsRandomly (data.getData(), data.getSize());
+    (request.packages / "qx4").createDirectory();
+    (request.packages / "qx4/HubDriver_4.2_x64.zip").replaceWithData (data.getData(), data.getSize());
+
+    request.start ("qx4/HubDriver_4.2_x64.zip", "HubDriver");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return request.getStatuses().size() >= 2; }));
+
+    cancelRequested = true;
+    ASSERT_TRUE (request.waitFor (StatusText::downloadCancelled));
+
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloadCancelled));
+    EXPECT_FALSE (request.monitor->getTargetFile().exists());
+    EXPECT_FALSE (request.monitor->hasDownloader());
+    EXPECT_FALSE (request.monitor->isTimerRunning());
+
+    // Progress while the download ran: percent and bytes per second.
+    const auto first = request.getStatuses()[0];
+    EXPECT_TRUE (first.matchesWildcard ("*.??????% *", false)) << first;
+}
+
+TEST (DownloadMonitor, CanBeDestroyedAtAnyTimeDuringTheDownload)
+{
+    for (auto delayMs : { 0, 50, 400 })
+    {
+        MonitoredRequest request ("64k");
+        juce::MemoryBlock data (2 * 1024 * 1024);
+        (request.packages / "qx4").createDirectory();
+        (request.packages / "qx4/HubDriver.zip").replaceWithData (data.getData(), data.getSize());
+
+        request.start ("qx4/HubDriver.zip", "HubDriver");
+        runMessageLoopFor (delayMs);
+
+        request.monitor.reset();
+        runMessageLoopFor (100);
+
+        EXPECT_TRUE (request.getOutcomes().isEmpty()) << "no status after the monitor has gone";
+        EXPECT_FALSE ((request.workFolder.getChildFile ("HubDriver.zip")).exists());
+    }
+}
+
+TEST (DownloadMonitor, WatchEndsAfterSixtyOneTicksWithoutTheInstallersDialog)
+{
+    MonitoredRequest request;
+    request.publishArchive ("tesselmax/TesselMax.zip", "QX4 Setup.silent.exe");
+    chooseTesselMaxNewBuildWithDriver();
+
+    request.start ("tesselmax/TesselMax.zip", "Tessel Max");
+    ASSERT_TRUE (request.waitFor (StatusText::downloaded));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return request.log.countContaining ("Downloaded in") == 1; }));
+
+    // Drive the ticks directly rather than waiting half a minute.
+    request.monitor->stopTimer();
+    request.monitor->startTimer (100000);
+
+    // A real tick or two may have come before the timer was held.
+    int calls = 0;
+
+    while (calls < 100 && ! request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!"))
+    {
+        EXPECT_TRUE (request.monitor->isTimerRunning());
+        request.monitor->timerCallback();
+        ++calls;
+    }
+
+    EXPECT_GE (calls, 58);
+    EXPECT_LE (calls, 61);
+    EXPECT_FALSE (request.monitor->isTimerRunning());
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded)) << "the time-out is only logged";
+}
+
+TEST (DownloadMonitor, SightingsOfTheInstallersDialogAreCountedAcrossRequests)
+{
+    MonitoredRequest request;
+    request.publishArchive ("qx4/HubDriver.zip", "QX4 Setup.silent.exe");
+    isEnQx3 = true; // a HubDriver fetched online: watched without a time limit
+
+    request.start ("qx4/HubDriver.zip", "HubDriver");
+    ASSERT_TRUE (request.waitFor (StatusText::downloaded));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return request.log.countContaining ("Downloaded in") == 1; }));
+    request.monitor->stopTimer();
+
+    FakeWindowAutomation windows;
+    windows.addWindow ("#32770", "QX4 Setup", { { "Static", "Installing USB drivers." } });
+
+    windowSightings = 9; // seen by earlier requests
+    request.monitor->timerCallback();
+    EXPECT_EQ (windowSightings, 10);
+    EXPECT_TRUE (request.monitor->hasDownloader());
+
+    request.monitor->timerCallback();
+    EXPECT_EQ (windowSightings, 0);
+    EXPECT_FALSE (request.monitor->hasDownloader());
+    EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> Downloaded, auto installing..."));
+
+    // With the online driver the watch never gives up.
+    for (int tick = 0; tick < 70; ++tick)
+        request.monitor->timerCallback();
+
+    EXPECT_FALSE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!"));
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded));
+}
+
+TEST (DownloadMonitor, SpeedLineUsesWholeUnits)
+{
+    EXPECT_EQ (DownloadMonitor::describeSpeed (50000000, 10), "4MB/s");
+    EXPECT_EQ (DownloadMonitor::describeSpeed (50000000, 0), "47MB/s") << "within the first second: divided by 1";
+    EXPECT_EQ (DownloadMonitor::describeSpeed (1048576, 1), "1024KB/s");
+    EXPECT_EQ (DownloadMonitor::describeSpeed (1048577, 1), "1MB/s");
+    EXPECT_EQ (DownloadMonitor::describeSpeed (1025, 1), "1KB/s");
+    EXPECT_EQ (DownloadMonitor::describeSpeed (1024, 1), "1024B/s");
+    EXPECT_EQ (DownloadMonitor::describeSpeed ((juce::int64) 6 << 30, 2), "3072MB/s") << "sizes beyond 32 bits";
+}
+
+TEST (DownloadMonitor, OnlySomePackagesNeedTheirDialogsAnswered)
+{
+    const auto watched = [] (const char* software, bool enTesselMax = false)
+    {
+        Selection s;
+        s.softwareName = software;
+        s.isEnTesselMax = enTesselMax;
+        return DownloadMonitor::needsDialogWatch (s);
+    };
+
+    isNotQt = false;
+    noDriverIncluded = false;
+    isEnQx3 = false;
+    isOldKeyWeave = false;
+    EXPECT_TRUE (watched ("Tessel Max"));
+    EXPECT_FALSE (watched ("Tessel Max", true));
+    EXPECT_FALSE (watched ("Vortex Deck"));
+    EXPECT_FALSE (watched ("Plugin"));
+    EXPECT_FALSE (watched ("Driver"));
+    EXPECT_TRUE (watched ("KeyWeave"));
+    EXPECT_TRUE (watched ("HubDriver"));
+
+    isOldKeyWeave = true;
+    EXPECT_FALSE (watched ("KeyWeave"));
+
+    isEnQx3 = true;
+    EXPECT_TRUE (watched ("Driver")) << "the online driver shows dialogs";
+
+    isNotQt = true;
+    EXPECT_TRUE (watched ("Tessel Max", true)) << "the new English build with its driver";
+    noDriverIncluded = true;
+    EXPECT_FALSE (watched ("Tessel Max", true));
+}
