@@ -25,6 +25,14 @@ on by itself after half a second. A page left without an expected press for
 Every run appends one JSON line to "<own path>.record": the program's path,
 its arguments, the pages shown, the texts of the controls pressed, and the
 outcome.
+
+An installation that ends well installs its program as a real installer
+would: "<host>/Program Files/Velmora/<product>/<product without blanks>.exe"
+(the product is the title without a trailing " Setup"), a script that notes
+each start and the folder it was started in, in "<program>.started", and a
+shortcut to it on the all-users desktop, "<host>/Users/Public/Desktop/<product>.lnk"
+(a symbolic link, as shortcuts are on the simulated host). With
+STRATOSET_DEMO set, the program also shows a small window (xmessage).
 """
 
 import json
@@ -102,8 +110,33 @@ class Run:
         self.window = None
         self.press = None
 
+    def install_program(self):
+        host = os.environ.get("STRATOSET_SIMULATED_HOST", "")
+        if not host:
+            return
+        product = self.title[:-len(" Setup")] if self.title.endswith(" Setup") else self.title
+        folder = os.path.join(host, "Program Files", "Velmora", product)
+        os.makedirs(folder, exist_ok=True)
+        program = os.path.join(folder, product.replace(" ", "") + ".exe")
+        with open(program, "w", encoding="utf-8") as out:
+            out.write("#!/bin/sh\n"
+                      "# " + product + ", installed by the fake installer: notes each start.\n"
+                      "pwd >> \"$0.started\"\n"
+                      "if [ -n \"${STRATOSET_DEMO:-}\" ] && command -v xmessage > /dev/null; then\n"
+                      "    exec xmessage -center -timeout 60 \"" + product + " is running.\"\n"
+                      "fi\n")
+        os.chmod(program, 0o755)
+        desktop = os.path.join(host, "Users", "Public", "Desktop")
+        os.makedirs(desktop, exist_ok=True)
+        shortcut = os.path.join(desktop, product + ".lnk")
+        if os.path.lexists(shortcut):
+            os.remove(shortcut)
+        os.symlink(program, shortcut)
+
     def record(self, outcome):
         self.close_window()
+        if outcome == "installed":
+            self.install_program()
         line = json.dumps({"program": self.program, "arguments": self.arguments, "scenario": self.scenario,
                            "pages": self.pages, "presses": self.presses, "outcome": outcome})
         with open(self.program + ".record", "a", encoding="utf-8") as out:

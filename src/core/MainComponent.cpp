@@ -1,11 +1,20 @@
 #include "core/MainComponent.h"
 
+#include "core/CatalogueAssembly.h"
+#include "core/DeviceWatch.h"
 #include "core/ProcessState.h"
+#include "core/ShortcutSearch.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceListDownload.h"
+#include "devices/DeviceListFormat.h"
 #include "devices/HostSystem.h"
 #include "devices/ServerAddresses.h"
+#include "devices/UsbDetection.h"
+#include "download/DownloadMonitor.h"
+#include "download/StatusText.h"
+#include "platform/ProgramStartService.h"
 #include "platform/ShellFolderService.h"
+#include "platform/ShortcutService.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/LocalisedStrings.h"
 
@@ -33,6 +42,10 @@ MainComponent::~MainComponent()
 {
     interfaceComponent.removeChangeListener (this);
 
+    // A running download stops before its folder goes, so nothing is written
+    // into the folder while it is removed.
+    downloadMonitor.reset();
+
     listFile.deleteFile();
 
     // Symbolic links (reparse points) are removed, never followed.
@@ -55,12 +68,233 @@ void MainComponent::resized()
     interfaceComponent.setBounds (0, 0, getWidth(), getHeight());
 }
 
-void MainComponent::changeListenerCallback (juce::ChangeBroadcaster*)
+//==============================================================================
+void MainComponent::obtainDetected()
 {
+    if (! lastPids.isEmpty())
+        juce::Logger::writeToLog ("\n");
+
+    for (const auto& pid : lastPids)
+    {
+        juce::Logger::writeToLog ("<MainComponent> got device PID: " + pid);
+        databases.emplace_back (listFile, pid);
+    }
+
+    CatalogueAssembly::rebuild (databases, deviceNames, driverTypes, driverData, pictures, false);
+    interfaceComponent.setDeviceData (deviceNames, driverTypes, driverData, pictures);
 }
 
+void MainComponent::obtainAll()
+{
+    if (! listFile.existsAsFile())
+    {
+        juce::Logger::writeToLog ("MainComponent > XML file does not exist! (" + listFile.getFullPathName() + ")");
+        return;
+    }
+
+    const auto root = DeviceListFormat::parseListFile (listFile);
+
+    if (root == nullptr)
+    {
+        juce::Logger::writeToLog ("MainComponent > Invalid XML file or wrong root element!");
+        return;
+    }
+
+    // Document order: the devices are offered in the order the list names them.
+    const auto pids = CatalogueAssembly::collectProductIds (*root);
+    databases.reserve (databases.size() + (size_t) pids.size());
+
+    for (const auto& pid : pids)
+        databases.emplace_back (listFile, pid);
+
+    CatalogueAssembly::rebuild (databases, deviceNames, driverTypes, driverData, pictures, true);
+
+    if (! deviceNames.isEmpty())
+        interfaceComponent.setDeviceData (deviceNames, driverTypes, driverData, pictures);
+
+    juce::Logger::writeToLog ("<MainComponent::obtainAll> obtain " + juce::String (deviceNames.size()) + " devices");
+}
+
+//==============================================================================
+void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (source != &interfaceComponent)
+        return;
+
+    if (isInstalling)
+    {
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Already installing, ignore new request");
+        return;
+    }
+
+    const auto selection = interfaceComponent.getSelection();
+
+    if (manualModeActive && selection.deviceName.isEmpty())
+    {
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Interface calling for manual selection mode!");
+        obtainAll();
+        return;
+    }
+
+    isInstalling = true;
+    selectedSoftware = selection.softwareName;
+
+    juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> selection: " + selection.deviceName + " " + selection.softwareName + " "
+                              + selection.region + " " + selection.language + " " + selection.url);
+
+    tmpDir = settings->tempFolder;
+
+    if (! tmpDir.createDirectory())
+        juce::Logger::writeToLog ("create tmpDir failed!");
+
+    juce::Component::SafePointer<MainComponent> safeThis (this);
+
+    startDownload (selection, tmpDir.getFullPathName(), [this, safeThis, selection] (const juce::String& status)
+                   {
+                       // On the message thread, or on the download thread holding the message lock.
+                       interfaceComponent.updateStatus (status);
+
+                       juce::MessageManager::callAsync ([safeThis, selection, status]
+                                                        {
+                                                            if (safeThis != nullptr)
+                                                                safeThis->handleStatus (selection, status);
+                                                        }); });
+}
+
+void MainComponent::startDownload (const Selection& selection,
+                                   const juce::String& tmpDirPath,
+                                   std::function<void (const juce::String&)> reportStatus)
+{
+    juce::Component::SafePointer<MainComponent> safeThis (this);
+    auto monitor = std::make_shared<DownloadMonitor*>();
+
+    downloadMonitor = std::make_unique<DownloadMonitor> (selection, tmpDirPath, [safeThis, monitor, reportStatus] (const juce::String& status)
+                                                         {
+                                                             if (StatusText::isTerminal (status))
+                                                             {
+                                                                 // Never from inside the monitor's own callback; and only this
+                                                                 // monitor, should a new request have started meanwhile.
+                                                                 juce::Timer::callAfterDelay (100, [safeThis, monitor]
+                                                                                              {
+                                                                                                  if (safeThis != nullptr && safeThis->downloadMonitor.get() == *monitor)
+                                                                                                      safeThis->downloadMonitor.reset();
+                                                                                              });
+                                                             }
+
+                                                             reportStatus (status); });
+    *monitor = downloadMonitor.get();
+}
+
+void MainComponent::handleStatus (const Selection&, const juce::String& status)
+{
+    if (status == StatusText::downloadError)
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Download failed");
+    else if (status == StatusText::installError)
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Install failed");
+    else if (status == StatusText::softwareExist)
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Software exist");
+    else if (status == StatusText::installed)
+    {
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Installed");
+
+        if (const auto program = ShortcutSearch::findInstalledProgram (selectedSoftware))
+            offerToLaunch (*program);
+    }
+}
+
+void MainComponent::offerToLaunch (const juce::File& program)
+{
+    offeredProgram = program;
+
+    auto onAnswer = [program] (int answer)
+    {
+        // The program starts in its own folder; the process's folder stays as it was.
+        auto& shortcuts = platform::shortcuts();
+        const auto previous = shortcuts.getCurrentDirectory();
+        shortcuts.setCurrentDirectory (program.getParentDirectory());
+
+        if (answer == 1)
+            platform::programStarter().launch (program);
+
+        shortcuts.setCurrentDirectory (previous);
+    };
+
+    juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon,
+                                        " ",
+                                        selectedSoftware + getLocalisedText ("upper_ready"),
+                                        getLocalisedText ("yes"),
+                                        getLocalisedText ("no"),
+                                        this,
+                                        juce::ModalCallbackFunction::create (onAnswer));
+}
+
+//==============================================================================
 void MainComponent::timerCallback()
 {
+    if (! deviceListValid)
+    {
+        obtainDetected();
+        interfaceComponent.updateStatus (StatusText::serverError);
+        deviceListValid = downloadXml();
+
+        if (deviceListValid)
+        {
+            interfaceComponent.updateStatus (StatusText::serverReconnect);
+            juce::Logger::writeToLog ("<MainComponent::timerCallback> reconnected!");
+        }
+
+        return;
+    }
+
+    const auto pids = DeviceWatch::sorted (scanConnectedProductIds());
+
+    switch (DeviceWatch::decide (pids, lastPids, declinedPids, manualModeActive, isInstalling))
+    {
+        case DeviceWatch::Action::nothing:
+            return;
+
+        case DeviceWatch::Action::askToLeaveManualMode:
+            askToLeaveManualMode (pids);
+            return;
+
+        case DeviceWatch::Action::rebuild:
+            break;
+    }
+
+    if (! lastPids.isEmpty() && pids.isEmpty())
+        juce::Logger::writeToLog ("<MainComponent::timerCallback> no device connected...");
+
+    lastPids = pids;
+    databases.clear();
+    obtainDetected();
+}
+
+void MainComponent::askToLeaveManualMode (const juce::StringArray& pids)
+{
+    stopTimer();
+
+    juce::Component::SafePointer<MainComponent> safeThis (this);
+
+    auto onAnswer = [safeThis, pids] (int answer)
+    {
+        if (safeThis == nullptr)
+            return;
+
+        if (answer == 1)
+            manualModeActive = false;
+        else
+            safeThis->declinedPids = pids;
+
+        safeThis->startTimer (500);
+    };
+
+    juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon,
+                                        " ",
+                                        getLocalisedText ("connect_ask"),
+                                        getLocalisedText ("yes"),
+                                        getLocalisedText ("no"),
+                                        this,
+                                        juce::ModalCallbackFunction::create (onAnswer));
 }
 
 bool MainComponent::downloadXml()

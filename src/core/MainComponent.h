@@ -4,10 +4,13 @@
 
 #include <unordered_map>
 
+#include "devices/DeviceDatabase.h"
 #include "devices/SharedSettings.h"
+#include "download/Selection.h"
 #include "ui/InterfaceComponent.h"
 
 class CustomLookAndFeel;
+class DownloadMonitor;
 
 /** The window's content and the program's orchestrator: it owns the device
     list of the run and the catalogue built from it, and watches the server
@@ -38,20 +41,49 @@ public:
     */
     bool downloadXml();
 
+    /** Offers the packages of the connected devices (lastPids). */
+    void obtainDetected();
+
+    /** Offers every device of the list: manual selection. */
+    void obtainAll();
+
+    /** Starts the download monitor of an accepted install request; every
+        status goes to `reportStatus`, and after a final one the monitor is let
+        go of 100 ms later.
+    */
+    void startDownload (const Selection& selection,
+                        const juce::String& tmpDirPath,
+                        std::function<void (const juce::String&)> reportStatus);
+
+    /** The reaction to one status of the running request, on the message thread. */
+    void handleStatus (const Selection& selection, const juce::String& status);
+
+    /** The running download and installation, or nullptr. */
+    DownloadMonitor* getDownloadMonitor() const { return downloadMonitor.get(); }
+
+    /** The program found for the last installation's launch question. */
+    const juce::File& getOfferedProgram() const { return offeredProgram; }
+
 private:
+    void askToLeaveManualMode (const juce::StringArray& pids);
+    void offerToLaunch (const juce::File& program);
+
     InterfaceComponent interfaceComponent;
     juce::File listFile;
     juce::File tmpDir;
     juce::StringArray lastPids;
     juce::StringArray declinedPids;
+    std::vector<DeviceDatabase> databases;
     juce::StringArray deviceNames;
     std::unordered_map<juce::String, juce::StringArray> driverTypes;
     std::unordered_map<juce::String, juce::StringArray> driverData;
     std::unordered_map<juce::String, juce::String> pictures;
     juce::String selectedSoftware;
+    std::unique_ptr<DownloadMonitor> downloadMonitor;
     std::unique_ptr<CustomLookAndFeel> lookAndFeel; // the desktop's default look-and-feel while this lives
     juce::var strings;
     SharedSettings* settings = nullptr;
+    juce::File offeredProgram;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

@@ -29,6 +29,12 @@ public:
                         const juce::StringArray& arguments,
                         int streamFlags) = 0;
 
+    /** Starts `program` on its own, without arguments and without waiting for
+        it, the way the shell opens a program (File::startAsProcess on
+        Windows). False when it could not be started.
+    */
+    virtual bool launch (const juce::File& program) = 0;
+
     static std::unique_ptr<ProgramStartService> createNative();
 };
 

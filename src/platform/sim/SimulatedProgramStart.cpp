@@ -1,5 +1,8 @@
 #include "platform/ProgramStartService.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace platform
 {
 namespace
@@ -42,6 +45,37 @@ namespace
             juce::StringArray commandLine (program.getFullPathName());
             commandLine.addArray (arguments);
             return process.start (commandLine, streamFlags);
+        }
+
+        bool launch (const juce::File& program) override
+        {
+            if (! program.existsAsFile() || ! looksLikeProgram (program) || ! program.setExecutePermission (true))
+                return false;
+
+            // Started without a shell (a path may hold blanks and brackets) and
+            // twice forked, so it runs on by itself and leaves no zombie behind.
+            const auto path = program.getFullPathName().toStdString();
+            const auto child = fork();
+
+            if (child < 0)
+                return false;
+
+            if (child == 0)
+            {
+                setsid();
+
+                if (fork() == 0)
+                {
+                    const char* const argv[] = { path.c_str(), nullptr };
+                    execv (path.c_str(), const_cast<char* const*> (argv));
+                }
+
+                _exit (0);
+            }
+
+            int status = 0;
+            waitpid (child, &status, 0);
+            return true;
         }
     };
 } // namespace

@@ -19,6 +19,11 @@ namespace
             commandLine.addArray (arguments);
             return process.start (commandLine, streamFlags);
         }
+
+        bool launch (const juce::File& program) override
+        {
+            return program.startAsProcess();
+        }
     };
 } // namespace
 

@@ -1,0 +1,394 @@
+#include <gtest/gtest.h>
+
+#include "core/MainComponent.h"
+#include "core/ProcessState.h"
+#include "devices/DeploymentSettings.h"
+#include "download/DownloadMonitor.h"
+#include "support/FakeInstaller.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackNginx.h"
+#include "support/MessageLoop.h"
+#include "support/SimulatedHostFolder.h"
+#include "ui/MyAlertWindow.h"
+
+namespace
+{
+const juce::String listName = "list_20260509_1.1.16.xml";
+
+const juce::String deviceList = R"(<list driverBaseUrl="https://unused.test" pluginWebUrl="https://www.example.test/plugins">
+  <item pid="260" name="QX4" type="pic" file="pictures/qx4.png"/>
+  <item pid="260" name="QX4" type="tesselmax_notqt+dri" os="win10" file="tesselmax/TesselMax 2.1.zip"/>
+  <item pid="260" name="QX4" type="qx4" os="win" osbit="64" file="qx4/HubDriver_4.2_x64.zip"/>
+  <item pid="161" name="Arc 2" type="vortexdeck" os="win" file="arc2/VortexDeck Setup 3.0.exe"/>
+</list>)";
+
+/** The program's main component on a simulated 64-bit Windows 10 host, in a
+    window, with the maker's servers played by nginx on 127.0.0.1.
+*/
+class World
+{
+public:
+    explicit World (bool publishList = true, const juce::String& limitRate = {})
+        : server (served.getFolder(), limitRate)
+    {
+        host.setWindowsVersion ("10.0.19045");
+        host.setWow64 (true);
+        (host / "usb").createDirectory();
+
+        if (publishList)
+            served.write (listName, deviceList);
+
+        publishArchive ("tesselmax/TesselMax 2.1.zip", "QX4 Tessel Max Setup.success.exe");
+    }
+
+    ~World()
+    {
+        for (int i = juce::ModalComponentManager::getInstance()->getNumModalComponents(); --i >= 0;)
+            if (auto* modal = juce::ModalComponentManager::getInstance()->getModalComponent (i))
+                modal->exitModalState (0);
+
+        window.clearContentComponent();
+        main.reset();
+
+        // Hints still shown (MyAlertWindow) go as a user would dismiss them.
+        juce::Array<juce::Component::SafePointer<juce::Component>> hints;
+
+        for (auto* child : window.getChildren())
+            if (dynamic_cast<MyAlertWindow*> (child) != nullptr)
+                hints.add (child);
+
+        for (auto& hint : hints)
+            if (auto* alert = dynamic_cast<MyAlertWindow*> (hint.getComponent()))
+                alert->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+        runMessageLoopFor (50);
+        cancelRequested = false;
+    }
+
+    void start()
+    {
+        main = std::make_unique<MainComponent>();
+        window.setContentNonOwned (main.get(), true);
+        window.setVisible (true);
+    }
+
+    void publishArchive (const juce::String& path, const juce::String& installerName)
+    {
+        juce::ZipFile::Builder builder;
+        const auto script = FakeInstaller::getScript().loadFileAsString();
+        builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/" + installerName, juce::Time::getCurrentTime());
+
+        auto file = served / path;
+        file.getParentDirectory().createDirectory();
+        file.deleteFile();
+        juce::FileOutputStream out (file);
+        builder.writeToStream (out, nullptr);
+    }
+
+    void plug (const juce::String& file, const juce::String& productId, const juce::String& friendlyName) const
+    {
+        host.write ("usb/" + file + ".device", "USB\\VID_2C7D&PID_" + productId + "&REV_0100\n" + friendlyName + "\n");
+    }
+
+    void unplug (const juce::String& file) const { (host / ("usb/" + file + ".device")).deleteFile(); }
+
+    template <typename ComponentType = juce::Component>
+    ComponentType* find (const juce::String& id) const
+    {
+        auto* ui = main->getChildComponent (0);
+        return ui != nullptr ? dynamic_cast<ComponentType*> (ui->findChildWithID (id)) : nullptr;
+    }
+
+    juce::String textOf (const juce::String& id) const
+    {
+        auto* label = find<juce::Label> (id);
+        return label != nullptr ? label->getText() : juce::String ("<not shown>");
+    }
+
+    juce::String shownDevice() const
+    {
+        auto* combo = find<juce::ComboBox> ("deviceCombo");
+        return combo != nullptr ? combo->getText() : juce::String();
+    }
+
+    juce::StringArray deviceItems() const
+    {
+        juce::StringArray items;
+
+        if (auto* combo = find<juce::ComboBox> ("deviceCombo"))
+            for (int i = 0; i < combo->getNumItems(); ++i)
+                items.add (combo->getItemText (i));
+
+        return items;
+    }
+
+    void click (const juce::String& id) const
+    {
+        auto* button = find<juce::Button> (id);
+        ASSERT_NE (button, nullptr) << id << " is not shown";
+        button->triggerClick();
+        runMessageLoopFor (50);
+    }
+
+    /** The question box that is open, or nullptr. */
+    static juce::AlertWindow* openQuestion()
+    {
+        auto* manager = juce::ModalComponentManager::getInstance();
+
+        for (int i = 0; i < manager->getNumModalComponents(); ++i)
+            if (auto* alert = dynamic_cast<juce::AlertWindow*> (manager->getModalComponent (i)))
+                return alert;
+
+        return nullptr;
+    }
+
+    /** The question's message (JUCE keeps it as the window's description, after its title). */
+    static juce::String messageOf (const juce::AlertWindow* question)
+    {
+        return question != nullptr ? question->getDescription().substring (question->getName().length() + 2) : juce::String();
+    }
+
+    static bool waitForQuestion (int timeoutMs = 20000)
+    {
+        return runMessageLoopUntil ([]
+                                    { return openQuestion() != nullptr; },
+                                    timeoutMs);
+    }
+
+    /** Answers the open question with its first (1) or second (0) button. */
+    static void answer (int result)
+    {
+        auto* question = openQuestion();
+        ASSERT_NE (question, nullptr);
+        question->exitModalState (result);
+        runMessageLoopFor (50);
+    }
+
+    SimulatedHostFolder host;
+    FakeInstaller::EndGuard endGuard { host.getFolder() };
+    TemporaryFolder served;
+    LoopbackNginx server;
+    ScopedDeploymentSettings servers { server.getBaseUrl() };
+    LogCapture log;
+    juce::DocumentWindow window { "Stratoset 1.1.17", juce::Colours::white, 0 };
+    std::unique_ptr<MainComponent> main;
+};
+} // namespace
+
+TEST (MainComponentFlow, OffersThePackagesOfAPluggedDeviceAndForgetsItWhenUnplugged)
+{
+    World world;
+    world.start();
+    ASSERT_TRUE (deviceListValid);
+
+    runMessageLoopFor (1200);
+    EXPECT_EQ (world.log.countContaining ("got device PID"), 0);
+    EXPECT_EQ (world.textOf ("messageLabel"), world.main->getLocalisedText ("no_device"));
+    EXPECT_NE (world.find ("manualButton"), nullptr) << "the list is valid: manual selection is offered";
+
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.shownDevice() == "QX4"; }));
+    EXPECT_TRUE (world.log.contains ("<MainComponent> got device PID: 0x0104"));
+    EXPECT_NE (world.find ("installButton0"), nullptr);
+    EXPECT_NE (world.find ("installButton1"), nullptr);
+
+    // The same device on later ticks: nothing is rebuilt.
+    runMessageLoopFor (1200);
+    EXPECT_EQ (world.log.count ("<MainComponent> got device PID: 0x0104"), 1);
+
+    world.unplug ("qx4");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.shownDevice().isEmpty(); }));
+    runMessageLoopFor (1200);
+    EXPECT_EQ (world.log.count ("<MainComponent::timerCallback> no device connected..."), 1) << "logged once, not on every tick";
+}
+
+TEST (MainComponentFlow, TwoDevicesInEitherOrderAreOneSet)
+{
+    World world;
+    world.start();
+
+    world.plug ("b-qx4", "0104", "QX4 Audio");
+    world.plug ("a-arc", "00A1", "Arc 2");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.deviceItems() == juce::StringArray ({ "Arc 2", "QX4" }); }));
+    EXPECT_EQ (world.log.countContaining ("got device PID"), 2);
+
+    // The same two, now enumerated the other way round.
+    world.unplug ("b-qx4");
+    world.unplug ("a-arc");
+    world.plug ("a-qx4", "0104", "QX4 Audio");
+    world.plug ("b-arc", "00A1", "Arc 2");
+    runMessageLoopFor (1500);
+
+    EXPECT_EQ (world.log.countContaining ("got device PID"), 2) << "no rebuild for the same set";
+    EXPECT_EQ (world.log.count ("<MainComponent::timerCallback> no device connected..."), 0);
+}
+
+TEST (MainComponentFlow, RetriesTheListUntilTheServerHasIt)
+{
+    World world (false);
+    world.start();
+    EXPECT_FALSE (deviceListValid);
+
+    // Each of these ticks pauses for two seconds, so the message queue never
+    // runs dry: the ticks are driven one by one here.
+    world.main->stopTimer();
+
+    world.main->timerCallback();
+    EXPECT_EQ (world.textOf ("noticeLabel"), world.main->getLocalisedText ("reconnect"));
+    EXPECT_FALSE (deviceListValid);
+    EXPECT_EQ (world.find ("manualButton"), nullptr) << "no manual selection without a list";
+    EXPECT_EQ (world.log.countContaining ("MainComponent > Failed to download XML file: "), 2) << "at start and on the tick";
+
+    world.main->timerCallback();
+    EXPECT_FALSE (deviceListValid);
+
+    world.served.write (listName, deviceList);
+    world.main->timerCallback();
+    EXPECT_TRUE (deviceListValid);
+    EXPECT_EQ (world.log.count ("<MainComponent::timerCallback> reconnected!"), 1);
+    EXPECT_EQ (pluginWebUrl, "https://www.example.test/plugins");
+    EXPECT_EQ (world.find ("noticeLabel"), nullptr) << "the notice goes once the server answers";
+
+    world.plug ("qx4", "0104", "QX4 Audio");
+    world.main->startTimer (500);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.shownDevice() == "QX4"; }));
+    EXPECT_EQ (world.log.count ("<MainComponent::timerCallback> reconnected!"), 1);
+}
+
+TEST (MainComponentFlow, ManualModeOffersEveryDeviceAndAsksWhenOneIsPlugged)
+{
+    World world;
+    world.start();
+    runMessageLoopFor (700);
+
+    world.click ("manualButton");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.deviceItems().size() == 2; }));
+    EXPECT_TRUE (manualModeActive);
+    EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Interface calling for manual selection mode!"));
+    EXPECT_TRUE (world.log.contains ("<MainComponent::obtainAll> obtain 2 devices"));
+    EXPECT_NE (world.find ("quitManualButton"), nullptr);
+
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (World::waitForQuestion());
+    EXPECT_EQ (World::messageOf (World::openQuestion()), world.main->getLocalisedText ("connect_ask"));
+    EXPECT_FALSE (world.main->isTimerRunning()) << "the watch waits for the answer";
+
+    World::answer (0);
+    EXPECT_TRUE (manualModeActive);
+    EXPECT_TRUE (world.main->isTimerRunning());
+    runMessageLoopFor (1500);
+    EXPECT_EQ (World::openQuestion(), nullptr) << "not asked again for the same devices";
+
+    world.plug ("arc", "00A1", "Arc 2");
+    ASSERT_TRUE (World::waitForQuestion());
+    World::answer (1);
+    EXPECT_FALSE (manualModeActive);
+
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.log.countContaining ("got device PID") == 2; }));
+    EXPECT_EQ (world.deviceItems(), juce::StringArray ({ "Arc 2", "QX4" }));
+    EXPECT_EQ (world.find ("quitManualButton"), nullptr);
+}
+
+TEST (MainComponentFlow, InstallEndsInstalledAndOffersToLaunchTheNewestShortcut)
+{
+    World world;
+    world.start();
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("installButton0") != nullptr; }));
+
+    // An older shortcut of the product elsewhere: the new one is newer.
+    const auto oldProgram = world.host.write ("Program Files/Old/TesselMax.exe", "#!/bin/sh\ntouch \"$0.started\"\n");
+    const auto oldShortcut = world.host / "Users/user/Desktop/Tessel Max.lnk";
+    oldShortcut.getParentDirectory().createDirectory();
+    ASSERT_TRUE (oldProgram.createSymbolicLink (oldShortcut, true));
+    juce::Thread::sleep (1100);
+
+    const auto folderBefore = juce::File::getCurrentWorkingDirectory();
+    world.click ("installButton0");
+    EXPECT_TRUE (isInstalling);
+    EXPECT_NE (world.main->getDownloadMonitor(), nullptr);
+    EXPECT_TRUE (world.log.getLines().joinIntoString ("\n").contains ("<MainComponent::changeListenerCallback> selection: QX4 Tessel Max cn cn " + world.server.urlFor ("tesselmax/TesselMax%202.1.zip")));
+
+    // A second request while it runs is refused (the interface itself already
+    // ignores its install buttons then).
+    if (auto* broadcaster = dynamic_cast<juce::ChangeBroadcaster*> (world.main->getChildComponent (0)))
+        broadcaster->sendSynchronousChangeMessage();
+
+    EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Already installing, ignore new request"));
+
+    ASSERT_TRUE (World::waitForQuestion (30000)) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Installed"));
+    EXPECT_EQ (World::messageOf (World::openQuestion()), "Tessel Max" + world.main->getLocalisedText ("upper_ready"));
+
+    const auto program = world.host / "Program Files/Velmora/QX4 Tessel Max/QX4TesselMax.exe";
+    EXPECT_EQ (world.main->getOfferedProgram(), program);
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.main->getDownloadMonitor() == nullptr; }))
+        << "the monitor goes after the final status";
+    EXPECT_FALSE (isInstalling);
+    EXPECT_TRUE (world.textOf ("statusLabel").endsWith (world.main->getLocalisedText ("installed")));
+
+    World::answer (1);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return program.getSiblingFile (program.getFileName() + ".started").existsAsFile(); }));
+    EXPECT_EQ (program.getSiblingFile (program.getFileName() + ".started").loadFileAsString().trim(), program.getParentDirectory().getFullPathName())
+        << "started in its own folder";
+    EXPECT_EQ (juce::File::getCurrentWorkingDirectory(), folderBefore) << "and the program's folder is restored";
+    EXPECT_FALSE (oldProgram.getSiblingFile ("TesselMax.exe.started").exists());
+}
+
+TEST (MainComponentFlow, FailedDownloadBringsTheButtonsBack)
+{
+    World world;
+    (world.served / "qx4").createDirectory(); // the HubDriver package is missing
+    world.start();
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("installButton1") != nullptr; }));
+
+    world.click ("installButton1");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.log.contains ("<MainComponent::changeListenerCallback> Download failed"); },
+                                      20000));
+
+    EXPECT_EQ (world.textOf ("statusLabel"), world.main->getLocalisedText ("download_error"));
+    ASSERT_NE (world.find<juce::Button> ("installButton1"), nullptr);
+    EXPECT_TRUE (world.find<juce::Button> ("installButton1")->isEnabled());
+    EXPECT_FALSE (isInstalling);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.main->getDownloadMonitor() == nullptr; }));
+}
+
+TEST (MainComponentFlow, CancelStopsTheDownloadAndAsksAboutTheBrowser)
+{
+    World world (true, "64k");
+    juce::MemoryBlock data (2 * 1024 * 1024);
+    (world.served / "qx4").createDirectory();
+    (world.served / "qx4/HubDriver_4.2_x64.zip").replaceWithData (data.getData(), data.getSize());
+    world.start();
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("installButton1") != nullptr; }));
+
+    world.click ("installButton1");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("cancelButton") != nullptr; }));
+
+    world.click ("cancelButton");
+    EXPECT_TRUE (cancelRequested);
+    ASSERT_TRUE (World::waitForQuestion());
+    EXPECT_EQ (World::messageOf (World::openQuestion()), world.main->getLocalisedText ("query_download"));
+    World::answer (0);
+
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.textOf ("statusLabel") == " "; }));
+    EXPECT_FALSE (isInstalling);
+    EXPECT_FALSE ((world.host / "Temp/VelmoraTmp/HubDriver_4.2_x64.zip").exists());
+    EXPECT_EQ (world.log.countContaining ("<DownloadMonitor::timerCallback> Downloaded in"), 0);
+}
