@@ -1,62 +1,140 @@
 #!/usr/bin/env bash
-# Runs the program on the current (virtual) display, waits for its window,
-# saves a screenshot and closes the window the way a user would.
+# Plays the user's part of the demo on the current (virtual) display: starts
+# the program, waits for the connected device, presses the first install
+# button, waits for the installation to complete, answers the launch
+# question with "Yes" and checks that the installed program started. A
+# screenshot of every stage goes to the output folder, with the run log.
 #   scripts/demo-headless.sh <program> <output folder>
+# STRATOSET_SIMULATED_HOST names the simulated Windows host.
 set -euo pipefail
 
 program="$1"
 output="$2"
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-close_window="$top/build/release/tools/x11_close_window"
+close_window="$(dirname "$program")/tools/x11_close_window"
+host="$STRATOSET_SIMULATED_HOST"
+log="$host/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
 
-"$close_window" --hold > "$output/holder.out" &
+pid=""
+holder=""
+cleanup()
+{
+    for p in $pid $holder; do
+        kill "$p" 2> /dev/null || true
+    done
+    pkill -f "xmessage -center -timeout 60" 2> /dev/null || true
+}
+trap cleanup EXIT
+
+fail()
+{
+    echo "demo: $*" >&2
+    [ -f "$log" ] && cp "$log" "$output/runtimeLog.txt" && echo "run log: $output/runtimeLog.txt" >&2
+    exit 1
+}
+
+now() { date +%s.%N; }
+seconds() { python3 -c "print('%.1f' % ($2 - $1))"; }
+
+# Waits (up to $1 seconds) until the command given after it succeeds.
+wait_for()
+{
+    local limit="$1"
+    shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+logged() { [ -f "$log" ] && grep -qF -- "$1" "$log"; }
+
+shoot()
+{
+    import -window root "$output/$1.png"
+    echo "screenshot: $output/$1.png ($2)"
+}
+
+# JUCE takes part in the window manager's close protocol only when its atoms exist.
+"$close_window" --hold > "$output/holder.txt" &
 holder=$!
-for _ in $(seq 1 100); do
-    grep -q holding "$output/holder.out" 2>/dev/null && break
-    sleep 0.1
-done
+wait_for 10 grep -q holding "$output/holder.txt" || fail "could not hold the display"
+
+started="$(now)"
 "$program" > "$output/program.out" 2>&1 &
 pid=$!
 
-# While the program downloads the device list, JUCE on X11 already shows a
-# window of the title that it replaces afterwards: wait for the one window
-# that has stayed 600 x 400 for two looks.
 window=""
-previous=""
-for _ in $(seq 1 300); do
-    candidates="$(xdotool search --onlyvisible --name '^Stratoset' 2>/dev/null || true)"
-    current=""
-    if [ "$(printf '%s\n' "$candidates" | grep -c .)" = "1" ]; then
-        geometry="$(xwininfo -id "$candidates" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
-        [ "$geometry" = "600x400" ] && current="$candidates"
-    fi
-    if [ -n "$current" ] && [ "$current" = "$previous" ]; then
-        window="$current"
-        break
-    fi
-    previous="$current"
-    sleep 0.1
-done
+find_window()
+{
+    for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17' 2> /dev/null || true); do
+        if xwininfo -id "$candidate" 2> /dev/null | grep -q "Width: 600"; then
+            window="$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_for 60 find_window || fail "the Stratoset window did not appear"
+shown="$(now)"
 
-if [ -z "$window" ]; then
-    echo "The Stratoset window did not appear; program output:" >&2
-    cat "$output/program.out" >&2
-    kill "$pid" "$holder" 2> /dev/null || true
-    exit 1
-fi
-
+wait_for 30 logged "<InterfaceComponent::updateButtons> found: " || fail "the connected device was not recognised"
 sleep 1
-import -window root "$output/screen.png"
-import -window "$window" "$output/window.png"
-xdotool getwindowgeometry "$window"
+shoot 1-device-recognised "the QX4 is recognised, its picture and three install buttons"
+
+# The first install button (Tessel Max with its driver) lies at x 40, y 290.
+xdotool mousemove --window "$window" 90 305 click 1
+clicked="$(now)"
+
+wait_for 30 logged "<DownloadMonitor> Download: " || fail "the install request was not accepted"
+sleep 1.5
+shoot 2-downloading "eight ranges in flight, progress bar and Cancel, and the reboot hint"
+
+# The reboot hint lies over the middle of the window; its OK button at (300, 245).
+xdotool mousemove --window "$window" 300 245 click 1
+
+wait_for 120 logged "<DownloadMonitor::timerCallback> Downloaded in " || fail "the download did not complete"
+downloaded="$(now)"
+shoot 3-downloaded "download complete, the installer runs and its dialog pages are answered"
+
+wait_for 120 logged "<MainComponent::changeListenerCallback> Installed" || fail "the installation did not complete"
+installed="$(now)"
+wait_for 20 logged "<MainComponent::changeListenerCallback> upper founded! The shortcut linked to: " || fail "no shortcut of the installed program was found"
+sleep 1
+shoot 4-installed-launch-question "Installation complete and the question whether to launch Tessel Max"
+
+# The question's first button ("Yes") answers to Return.
+question=""
+find_question()
+{
+    question="$(xdotool search --onlyvisible --name '^ $' 2> /dev/null | head -n 1 || true)"
+    [ -n "$question" ]
+}
+wait_for 20 find_question || fail "the launch question did not appear"
+xdotool windowfocus --sync "$question" 2> /dev/null || true
+xdotool key --clearmodifiers Return
+
+marker="$(find "$host/Program Files" -name '*.exe.started' -print -quit 2> /dev/null || true)"
+launched()
+{
+    marker="$(find "$host/Program Files" -name '*.exe.started' -print -quit 2> /dev/null || true)"
+    [ -n "$marker" ]
+}
+wait_for 20 launched || fail "the installed program did not start"
+sleep 1
+shoot 5-program-started "the installed Tessel Max runs (its window in the middle)"
 
 "$close_window" "$window"
-wait "$pid"
-kill "$holder" 2> /dev/null || true
+wait_for 20 bash -c "! kill -0 $pid 2> /dev/null" || fail "the program did not quit when its window was closed"
+wait "$pid" || fail "the program ended with an error"
+pid=""
 
-log="${STRATOSET_SIMULATED_HOST:-}/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
-if [ -f "$log" ]; then
-    cp "$log" "$output/runtimeLog.txt"
-    echo "Run log: $output/runtimeLog.txt"
-fi
-echo "Screenshots: $output/screen.png (the whole screen) and $output/window.png (the window)"
+cp "$log" "$output/runtimeLog.txt"
+
+echo
+echo "run log: $output/runtimeLog.txt"
+echo "started program: ${marker%.started} (started in $(tail -n 1 "$marker"))"
+echo "start to visible window:        $(seconds "$started" "$shown") s"
+echo "install click to download done: $(seconds "$clicked" "$downloaded") s"
+echo "install click to installed:     $(seconds "$clicked" "$installed") s"

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # The program's main job, from a fresh Debian machine: installs what is
-# needed, builds the program and runs it. With a display the window opens
-# for you; without one it runs under Xvfb and a screenshot of the window is
-# saved (the path is printed at the end).
+# needed, builds the program, and runs it against a loopback server (Debian's
+# nginx) that holds the maker's device list and packages made by the project,
+# on a simulated Windows 10 (64-bit) with the maker's QX4 plugged in.
+#
+# With a display the window opens for you: pick a package and press its
+# button. Without one the demo runs under Xvfb, plays the user's part
+# (install, answer the launch question) and saves screenshots of each stage
+# and the run log into build/demo (STRATOSET_DEMO_OUTPUT chooses another
+# folder); the paths are printed at the end.
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,20 +16,31 @@ top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh" release
 
-program="$top/build/release/Stratoset"
+build="$top/build/release"
+program="$build/StratosetOnLoopback"
+port="$(sed -n 's/^STRATOSET_LOOPBACK_PORT:STRING=//p' "$build/CMakeCache.txt")"
 output="${STRATOSET_DEMO_OUTPUT:-$top/build/demo}"
+
+rm -rf "$output"
 mkdir -p "$output"
 
-# The Windows host the program sees: Windows 10 (22H2), 64-bit.
-host="$output/host"
-rm -rf "$host"
-mkdir -p "$host/Users/user/Desktop" "$host/ProgramData" "$host/Temp" "$host/System32"
-echo "10.0.19045" > "$host/windows-version"
-echo "1" > "$host/wow64"
-export STRATOSET_SIMULATED_HOST="$host"
+# What the maker's server holds, and the Windows machine the program sees.
+python3 "$top/tools/make_demo_world.py" --package-mib 32 "$output/server" "$output/host"
+export STRATOSET_SIMULATED_HOST="$output/host"
+export STRATOSET_DEMO=1
+
+# A per-connection limit lets the eight ranges of the download be seen at work.
+if ! "$top/tools/loopback-nginx.sh" start "$output/server" "$output/nginx" 1m "$port" > /dev/null; then
+    echo "demo: nginx could not listen on 127.0.0.1:$port; configure another port with" >&2
+    echo "      scripts/build.sh release -DSTRATOSET_LOOPBACK_PORT=<port>" >&2
+    exit 1
+fi
+trap '"$top/tools/loopback-nginx.sh" stop "$output/nginx"' EXIT
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo > /dev/null 2>&1; then
-    exec "$program"
+    echo "Stratoset is talking to the loopback server on port $port; close its window to end the demo."
+    "$program"
+    exit 0
 fi
 
 echo "No display: running Stratoset under Xvfb."

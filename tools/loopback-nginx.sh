@@ -2,8 +2,9 @@
 # A real HTTP server on 127.0.0.1 for tests, benchmarks and the demo:
 # Debian's nginx serving one folder, honouring Range requests.
 #
-#   loopback-nginx.sh start <document root> <work folder> [limit_rate]
-#       starts nginx in the background and prints its port; the work folder
+#   loopback-nginx.sh start <document root> <work folder> [limit_rate] [port]
+#       starts nginx in the background (on a free port unless one is given)
+#       and prints its port; the work folder
 #       receives the configuration, the pid file and the logs (access.log has
 #       one line per request: method, path, status, Range header, body bytes)
 #   loopback-nginx.sh stop <work folder>
@@ -18,9 +19,14 @@ case "${1:-}" in
         root="$(cd "$2" && pwd)"
         work="$(mkdir -p "$3" && cd "$3" && pwd)"
         rate="${4:-0}"
+        wanted_port="${5:-}"
 
         for _ in 1 2 3 4 5; do
-            port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+            if [ -n "$wanted_port" ]; then
+                port="$wanted_port"
+            else
+                port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+            fi
             mkdir -p "$work/temp"
             cat > "$work/nginx.conf" <<CONF
 daemon on;
@@ -55,6 +61,7 @@ CONF
             fi
             # Another process may have taken the port in between: try another one.
             grep -q "Address already in use" "$work/start.err" || { cat "$work/start.err" >&2; exit 1; }
+            [ -z "$wanted_port" ] || { cat "$work/start.err" >&2; exit 1; }
         done
         cat "$work/start.err" >&2
         exit 1
