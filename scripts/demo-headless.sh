@@ -36,6 +36,17 @@ fail()
 now() { date +%s.%N; }
 seconds() { python3 -c "print('%.1f' % ($2 - $1))"; }
 
+# JUCE reads X events only when the X connection has new data; events that
+# an Xlib round trip of the program already took into its queue wait for the
+# next one. A real desktop has a steady trickle of events; a bare Xvfb does
+# not, so the waits below give one: a one-pixel move of the pointer.
+nudge_direction=1
+nudge()
+{
+    xdotool mousemove_relative -- "$nudge_direction" 0 2> /dev/null || true
+    nudge_direction=$((-nudge_direction))
+}
+
 # Waits (up to $1 seconds) until the command given after it succeeds.
 wait_for()
 {
@@ -44,6 +55,7 @@ wait_for()
     local end=$((SECONDS + limit))
     until "$@"; do
         [ "$SECONDS" -lt "$end" ] || return 1
+        nudge
         sleep 0.1
     done
 }
