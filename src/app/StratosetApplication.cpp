@@ -81,6 +81,12 @@ StratosetApplication::MainWindow::MainWindow (const juce::String& name)
                       DocumentWindow::allButtons)
 {
     setUsingNativeTitleBar (true);
+
+    // On X11 JUCE maps the window when the native title bar recreates it; it
+    // stays hidden until its content (and the device list) is ready.
+    if (auto* peer = getPeer(); peer != nullptr && ! isVisible())
+        peer->setVisible (false);
+
     setContentOwned (new MainComponent(), true);
     setResizable (true, true);
     centreWithSize (getWidth(), getHeight());
