@@ -36,31 +36,7 @@ fail()
 now() { date +%s.%N; }
 seconds() { python3 -c "print('%.1f' % ($2 - $1))"; }
 
-# JUCE reads X events only when the X connection has new data; events that
-# an Xlib round trip of the program already took into its queue wait for the
-# next one. A real desktop has a steady trickle of events; a bare Xvfb does
-# not, so the waits below give one: a one-pixel move of the pointer.
-nudge_direction=1
-nudge()
-{
-    xdotool mousemove_relative -- "$nudge_direction" 0 2> /dev/null || true
-    nudge_direction=$((-nudge_direction))
-}
-
-# Waits (up to $1 seconds) until the command given after it succeeds.
-wait_for()
-{
-    local limit="$1"
-    shift
-    local end=$((SECONDS + limit))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        nudge
-        sleep 0.1
-    done
-}
-
-logged() { [ -f "$log" ] && grep -qF -- "$1" "$log"; }
+source "$top/tools/x-user.sh"
 
 shoot()
 {
@@ -68,26 +44,12 @@ shoot()
     echo "screenshot: $output/$1.png ($2)"
 }
 
-# JUCE takes part in the window manager's close protocol only when its atoms exist.
-"$close_window" --hold > "$output/holder.txt" &
-holder=$!
-wait_for 10 grep -q holding "$output/holder.txt" || fail "could not hold the display"
+hold_display "$close_window" "$output/holder.txt"
 
 started="$(now)"
 "$program" > "$output/program.out" 2>&1 &
 pid=$!
 
-window=""
-find_window()
-{
-    for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17' 2> /dev/null || true); do
-        if xwininfo -id "$candidate" 2> /dev/null | grep -q "Width: 600"; then
-            window="$candidate"
-            return 0
-        fi
-    done
-    return 1
-}
 wait_for 60 find_window || fail "the Stratoset window did not appear"
 shown="$(now)"
 
@@ -116,16 +78,7 @@ wait_for 20 logged "<MainComponent::changeListenerCallback> upper founded! The s
 sleep 1
 shoot 4-installed-launch-question "Installation complete and the question whether to launch Tessel Max"
 
-# The question's first button ("Yes") answers to Return.
-question=""
-find_question()
-{
-    question="$(xdotool search --onlyvisible --name '^ $' 2> /dev/null | head -n 1 || true)"
-    [ -n "$question" ]
-}
-wait_for 20 find_question || fail "the launch question did not appear"
-xdotool windowfocus --sync "$question" 2> /dev/null || true
-xdotool key --clearmodifiers Return
+answer yes
 
 marker="$(find "$host/Program Files" -name '*.exe.started' -print -quit 2> /dev/null || true)"
 launched()

@@ -73,15 +73,7 @@ public:
 
     void publishArchive (const juce::String& path, const juce::String& installerName)
     {
-        juce::ZipFile::Builder builder;
-        const auto script = FakeInstaller::getScript().loadFileAsString();
-        builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/" + installerName, juce::Time::getCurrentTime());
-
-        auto file = served / path;
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        builder.writeToStream (out, nullptr);
+        FakeInstaller::writeArchive (served / path, installerName);
     }
 
     void plug (const juce::String& file, const juce::String& productId, const juce::String& friendlyName) const

@@ -35,14 +35,7 @@ public:
     /** A ZIP package holding the fake installer under `installerName`. */
     void publishArchive (const juce::String& path, const juce::String& installerName)
     {
-        juce::ZipFile::Builder builder;
-        const auto script = FakeInstaller::getScript().loadFileAsString();
-        builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/" + installerName, juce::Time::getCurrentTime());
-
-        auto file = packages / path;
-        file.getParentDirectory().createDirectory();
-        juce::FileOutputStream out (file);
-        builder.writeToStream (out, nullptr);
+        FakeInstaller::writeArchive (packages / path, installerName);
     }
 
     void publish (const juce::String& path, const juce::String& content) { packages.write (path, content); }

@@ -24,6 +24,22 @@ inline juce::File placeAt (const juce::File& file)
     return file;
 }
 
+/** A ZIP package at `file` holding a copy of the fake installer as
+    "Package/<installerName>", as the maker's server would offer it.
+*/
+inline juce::File writeArchive (const juce::File& file, const juce::String& installerName)
+{
+    juce::ZipFile::Builder builder;
+    const auto script = getScript().loadFileAsString();
+    builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/" + installerName, juce::Time::getCurrentTime());
+
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    builder.writeToStream (out, nullptr);
+    return file;
+}
+
 struct Run
 {
     juce::String program, outcome;
