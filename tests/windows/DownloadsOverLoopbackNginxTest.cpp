@@ -3,10 +3,13 @@
 #include "core/ProcessState.h"
 #include "devices/DeviceListDownload.h"
 #include "download/ChunkedDownloader.h"
+#include "download/DownloadMonitor.h"
+#include "download/StatusText.h"
 #include "support/LogCapture.h"
 #include "support/MessageLoop.h"
 #include "support/NginxUnderWine.h"
 #include "support/TemporaryFolder.h"
+#include "support/WindowsFakeInstaller.h"
 #include "support/WindowsTestSupport.h"
 #include "ui/InterfaceComponent.h"
 
@@ -234,4 +237,72 @@ TEST_F (PictureCacheOverLoopbackNginx, DevicePictureIsKeptInTheMachineWideFolder
     EXPECT_EQ (again.getWidth(), 400);
 
     cached.deleteFile();
+}
+
+//==============================================================================
+class DownloadMonitorOverLoopbackNginx : public OverLoopbackNginx
+{
+};
+
+TEST_F (DownloadMonitorOverLoopbackNginx, ZipPackageIsFetchedUnpackedAndItsInstallerAnsweredToTheEnd)
+{
+    // The package holds the installer for each architecture; the prefix is a
+    // 64-bit Windows.
+    juce::MemoryBlock installer;
+    ASSERT_TRUE (WindowsTestSupport::getProgramBesideRunner ("fake_installer.exe").loadFileAsData (installer));
+
+    juce::ZipFile::Builder builder;
+
+    for (const auto* folder : { "x86", "x64" })
+        builder.addEntry (new juce::MemoryInputStream (installer, false), 9, juce::String ("Package/") + folder + "/QX4 Tessel Max Setup.success.exe", juce::Time::getCurrentTime());
+
+    juce::MemoryOutputStream zip;
+    ASSERT_TRUE (builder.writeToStream (zip, nullptr));
+    const auto address = serve ("tesselmax/TesselMax 2.1.zip", zip.getMemoryBlock());
+
+    TemporaryFolder folder;
+    WindowsFakeInstaller::EndGuard guard (folder.getFolder());
+    const auto workFolder = folder / "VelmoraTmp";
+    ASSERT_TRUE (workFolder.createDirectory());
+
+    // A Tessel Max package of region cn, with its driver: the installer shows dialogs.
+    cancelRequested = false;
+    isNotQt = true;
+    noDriverIncluded = false;
+    isEnQx3 = false;
+    isOldKeyWeave = false;
+
+    Selection selection;
+    selection.deviceName = "QX4";
+    selection.softwareName = "Tessel Max";
+    selection.region = "cn";
+    selection.language = "cn";
+    selection.url = address.replace (" ", "%20");
+
+    LogCapture log;
+    juce::StringArray outcomes;
+    auto monitor = std::make_unique<DownloadMonitor> (selection, workFolder.getFullPathName(), [&] (const juce::String& status)
+                                                      {
+                                                          if (! StatusText::isProgress (status))
+                                                              outcomes.add (status); });
+
+    // Generous: only a safety net.
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return outcomes.size() >= 2; },
+                                      60000))
+        << outcomes.joinIntoString ("\n");
+    EXPECT_EQ (outcomes, juce::StringArray (StatusText::downloaded, StatusText::installed));
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> clicked OK button"));
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> clicked Install button"));
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> clicked exit button"));
+
+    ASSERT_TRUE (WindowsFakeInstaller::waitForInstallersToEnd());
+    const auto unpacked = workFolder.getChildFile ("TesselMax%202.1\\Package");
+    const auto runs = WindowsFakeInstaller::readRuns (unpacked.getChildFile ("x64\\QX4 Tessel Max Setup.success.exe"));
+    ASSERT_EQ (runs.size(), 1u);
+    EXPECT_EQ (runs[0].arguments, juce::StringArray ("/S", "/allusers"));
+    EXPECT_EQ (runs[0].presses, juce::StringArray ("OK", "INSTALL", "E&xit"));
+    EXPECT_TRUE (WindowsFakeInstaller::readRuns (unpacked.getChildFile ("x86\\QX4 Tessel Max Setup.success.exe")).empty()) << "the 32-bit installer on a 64-bit Windows";
+
+    monitor.reset();
 }
