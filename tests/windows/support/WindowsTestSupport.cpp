@@ -73,73 +73,104 @@ juce::File getRoamingApplicationDataFolder()
     return juce::File (juce::String (path));
 }
 
+namespace
+{
+    /** What the screen shows in `area` (screen coordinates); null when it cannot be read. */
+    juce::Image captureScreen (const RECT& area)
+    {
+        const auto width = (int) (area.right - area.left);
+        const auto height = (int) (area.bottom - area.top);
+
+        if (width <= 0 || height <= 0)
+            return {};
+
+        auto* screen = GetDC (nullptr);
+        auto* memory = CreateCompatibleDC (screen);
+
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof (info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height; // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+
+        void* pixels = nullptr;
+        auto* bitmap = CreateDIBSection (screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        auto copied = false;
+
+        if (bitmap != nullptr)
+        {
+            auto* previous = SelectObject (memory, bitmap);
+            copied = BitBlt (memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
+            GdiFlush();
+            SelectObject (memory, previous);
+        }
+
+        juce::Image image;
+
+        if (copied)
+        {
+            image = juce::Image (juce::Image::RGB, width, height, false);
+            const juce::Image::BitmapData destination (image, juce::Image::BitmapData::writeOnly);
+            const auto* source = static_cast<const uint8_t*> (pixels);
+
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                {
+                    const auto* bgra = source + (y * width + x) * 4;
+                    destination.setPixelColour (x, y, juce::Colour (bgra[2], bgra[1], bgra[0]));
+                }
+        }
+
+        if (bitmap != nullptr)
+            DeleteObject (bitmap);
+
+        DeleteDC (memory);
+        ReleaseDC (nullptr, screen);
+        return image;
+    }
+
+    /** Wine paints the frame and the title bar some time after the window
+        has shown itself: ask for a repaint, let the window's thread handle
+        its queue, and give the painting a moment. This only makes a picture
+        complete; callers that check what it shows wait for it themselves.
+    */
+    void letWindowPaint (HWND window)
+    {
+        RedrawWindow (window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW (window, WM_NULL, 0, 0, SMTO_BLOCK, 30000, &ignored);
+        Sleep (1000);
+    }
+} // namespace
+
+juce::Image captureClientArea (HWND window)
+{
+    letWindowPaint (window);
+
+    RECT client;
+    POINT origin { 0, 0 };
+
+    if (! GetClientRect (window, &client) || ! ClientToScreen (window, &origin))
+        return {};
+
+    OffsetRect (&client, origin.x, origin.y);
+    return captureScreen (client);
+}
+
 bool saveWindowScreenshot (HWND window, const juce::File& pngFile)
 {
-    // Wine paints the frame and the title bar some time after the window has
-    // shown itself: ask for a repaint, let the window's thread handle its
-    // queue, and give the painting a moment. This only makes the picture
-    // complete; nothing is checked on it.
-    RedrawWindow (window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW (window, WM_NULL, 0, 0, SMTO_BLOCK, 30000, &ignored);
-    Sleep (1000);
+    letWindowPaint (window);
 
     RECT bounds;
 
     if (! GetWindowRect (window, &bounds))
         return false;
 
-    const auto width = (int) (bounds.right - bounds.left);
-    const auto height = (int) (bounds.bottom - bounds.top);
+    const auto image = captureScreen (bounds);
 
-    if (width <= 0 || height <= 0)
-        return false;
-
-    auto* screen = GetDC (nullptr);
-    auto* memory = CreateCompatibleDC (screen);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof (info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-
-    void* pixels = nullptr;
-    auto* bitmap = CreateDIBSection (screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    auto copied = false;
-
-    if (bitmap != nullptr)
-    {
-        auto* previous = SelectObject (memory, bitmap);
-        copied = BitBlt (memory, 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY) != 0;
-        GdiFlush();
-        SelectObject (memory, previous);
-    }
-
-    juce::Image image (juce::Image::RGB, width, height, false);
-
-    if (copied)
-    {
-        const juce::Image::BitmapData destination (image, juce::Image::BitmapData::writeOnly);
-        const auto* source = static_cast<const uint8_t*> (pixels);
-
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-            {
-                const auto* bgra = source + (y * width + x) * 4;
-                destination.setPixelColour (x, y, juce::Colour (bgra[2], bgra[1], bgra[0]));
-            }
-    }
-
-    if (bitmap != nullptr)
-        DeleteObject (bitmap);
-
-    DeleteDC (memory);
-    ReleaseDC (nullptr, screen);
-
-    if (! copied)
+    if (! image.isValid())
         return false;
 
     pngFile.getParentDirectory().createDirectory();

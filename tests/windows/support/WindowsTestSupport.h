@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "support/JuceValuePrinters.h"
+
 #include <windows.h>
 
 /** Helpers of the Windows tests: the programs beside the runner, facts
@@ -26,6 +28,11 @@ uint16_t readPeSubsystem (const juce::File& file);
 
 /** The user's roaming application-data folder, as the shell names it. */
 juce::File getRoamingApplicationDataFolder();
+
+/** What the screen shows of a window's client area, once the window has
+    had a moment to paint; null when it cannot be read.
+*/
+juce::Image captureClientArea (HWND window);
 
 /** Copies what the screen shows of a window, frame and title bar
     included, into a PNG file. False when the window cannot be read or

@@ -70,6 +70,17 @@ case "${1:-}" in
         wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
         wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
         wine_reg import "$here/usb-devices.reg"
+        # Wine links the user's Desktop, Documents and the like to the Unix
+        # home folder; tests put shortcuts there, so they become folders of
+        # the prefix, as on Windows.
+        find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l -print0 |
+            while IFS= read -r -d '' link; do
+                rm "$link"
+                mkdir "$link"
+            done
+        # Windows has Microsoft YaHei, which draws the Chinese texts of the
+        # interface; Debian's WenQuanYi Micro Hei stands in for it.
+        wine_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /d 'WenQuanYi Micro Hei' /f
         set_windows_version win10
         wineserver --wait
         echo "Wine prefix ready: $WINEPREFIX ($(wine --version))"

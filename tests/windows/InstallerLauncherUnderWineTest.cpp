@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "core/ProcessState.h"
+#include "download/InstallerLauncher.h"
+#include "support/TemporaryFolder.h"
+#include "support/WindowsFakeInstaller.h"
+#include "support/WindowsTestSupport.h"
+
+// Installers started through CreateProcess: the fake installer, under a name
+// without a scenario, records the command line it was given and what
+// Windows parses from it.
+
+namespace
+{
+/** Launches `installer` and returns the run it recorded. */
+WindowsFakeInstaller::Run launchAndWait (const juce::String& region, const juce::String& software, const juce::File& installer)
+{
+    const auto before = WindowsFakeInstaller::readRuns (installer).size();
+    EXPECT_TRUE (launchInstaller (region, software, installer.getFullPathName()));
+    EXPECT_TRUE (WindowsFakeInstaller::waitForInstallersToEnd());
+
+    const auto runs = WindowsFakeInstaller::readRuns (installer);
+    EXPECT_EQ (runs.size(), before + 1) << region << " " << software;
+    return runs.size() > before ? runs.back() : WindowsFakeInstaller::Run();
+}
+} // namespace
+
+TEST (InstallerLauncherUnderWine, EachCommandLineStartsTheInstallerBehindBlanksWithExactlyItsSwitches)
+{
+    TemporaryFolder folder;
+    WindowsFakeInstaller::EndGuard guard (folder.getFolder());
+    const auto installer = WindowsFakeInstaller::placeCopyAt (folder / "Velmora Downloads\\Velmora Package Setup.exe");
+
+    // What CreateProcess would start, one after the other, from the same
+    // path left unquoted: each a program that would record its run too.
+    const juce::File decoys[] = {
+        WindowsFakeInstaller::placeCopyAt (folder / "Velmora.exe"),
+        WindowsFakeInstaller::placeCopyAt (folder / "Velmora Downloads\\Velmora.exe"),
+        WindowsFakeInstaller::placeCopyAt (folder / "Velmora Downloads\\Velmora Package.exe"),
+    };
+
+    struct Case
+    {
+        const char* region;
+        const char* software;
+        juce::StringArray switches;
+    };
+
+    const Case cases[] = {
+        { "cn", "Driver", { "/S", "/allusers" } },
+        { "cn", "Vortex Deck", { "/silent", "/allusers" } },
+        { "en", "Tessel Max", { "install", "--al", "-c" } },
+    };
+
+    isNotQt = false;
+    isOldKeyWeave = false;
+
+    for (const auto& c : cases)
+    {
+        const auto run = launchAndWait (c.region, c.software, installer);
+        EXPECT_EQ (juce::File (run.program), installer) << c.software;
+        EXPECT_EQ (run.arguments, c.switches) << c.software << ", command line: " << run.commandLine;
+        EXPECT_EQ (run.outcome, "installed");
+    }
+
+    for (const auto& decoy : decoys)
+        EXPECT_TRUE (WindowsFakeInstaller::readRuns (decoy).empty()) << decoy.getFullPathName() << " was started";
+}
+
+TEST (InstallerLauncherUnderWine, EnglishTesselMaxFirstRemovesItsOldInstallerFolderFromTheRoamingData)
+{
+    TemporaryFolder folder;
+    WindowsFakeInstaller::EndGuard guard (folder.getFolder());
+    const auto installer = WindowsFakeInstaller::placeCopyAt (folder / "Tessel Max Setup.exe");
+
+    const auto velmora = WindowsTestSupport::getRoamingApplicationDataFolder().getChildFile ("Velmora");
+    const auto oldFolder = velmora.getChildFile ("Tessel Max\\installer");
+    const auto settings = velmora.getChildFile ("Tessel Max\\settings.json");
+    ASSERT_TRUE (oldFolder.getChildFile ("cache").createDirectory());
+    ASSERT_TRUE (oldFolder.getChildFile ("cache\\old.bin").replaceWithText ("old"));
+    ASSERT_TRUE (settings.replaceWithText ("{}"));
+
+    isNotQt = false;
+    launchAndWait ("en", "Tessel Max", installer);
+    EXPECT_FALSE (oldFolder.exists());
+    EXPECT_TRUE (settings.existsAsFile()) << "nothing else is removed";
+
+    velmora.getChildFile ("Tessel Max").deleteRecursively();
+}
