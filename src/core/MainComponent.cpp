@@ -243,6 +243,10 @@ void MainComponent::timerCallback()
             juce::Logger::writeToLog ("<MainComponent::timerCallback> reconnected!");
         }
 
+        // An attempt blocks for seconds, so the timer is long overdue when it
+        // returns: counting the next 500 ms from now leaves the window time
+        // to repaint and to take clicks (and its close button) in between.
+        startTimer (500);
         return;
     }
 
