@@ -13,6 +13,12 @@ struct WindowsRelease
     bool oldWindows10;
 };
 
+// Readable in test listings instead of the struct's raw bytes.
+[[maybe_unused]] void PrintTo (const WindowsRelease& r, std::ostream* os)
+{
+    *os << r.major << '.' << r.minor << '.' << r.build << " platform " << r.platformId;
+}
+
 class OsNameAndOldWindows10 : public ::testing::TestWithParam<WindowsRelease>
 {
 };

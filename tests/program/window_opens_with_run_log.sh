@@ -20,6 +20,13 @@ cleanup()
 }
 trap cleanup EXIT
 
+fail()
+{
+    echo "$*"
+    [ -f "$work/out.txt" ] && cat "$work/out.txt"
+    exit 1
+}
+
 export STRATOSET_SIMULATED_HOST="$work/host"
 mkdir -p "$STRATOSET_SIMULATED_HOST"
 echo "10.0.19045" > "$STRATOSET_SIMULATED_HOST/windows-version"
@@ -33,45 +40,22 @@ import sys
 line = b'<Earlier> a line of an earlier run\r\n'
 sys.stdout.buffer.write(line * (200 * 1024 // len(line) + 1))" > "$log"
 
-"$close_window" --hold > "$work/holder.txt" &
-holder=$!
-for _ in $(seq 1 100); do
-    grep -q holding "$work/holder.txt" 2>/dev/null && break
-    sleep 0.1
-done
-grep -q holding "$work/holder.txt" || { echo "x11_close_window --hold did not get hold of the display"; exit 1; }
+source "$here/../../tools/x-user.sh"
+
+hold_display "$close_window" "$work/holder.txt"
 "$program" > "$work/out.txt" 2>&1 &
 pid=$!
 
 # The window's first peer (before it takes the native title bar) may still be
 # listed while the program builds its content; wait for the window at its size.
-# The interface later adds one blank to the title.
-window=""
-geometry=""
-for _ in $(seq 1 200); do
-    for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17 ?$' 2>/dev/null || true); do
-        geometry="$(xwininfo -id "$candidate" 2>/dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}' || true)"
-        if [ "$geometry" = "600x400" ]; then
-            window="$candidate"
-            break
-        fi
-    done
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || { echo "no 600x400 window titled 'Stratoset 1.1.17' (last size seen: ${geometry:-none})"; cat "$work/out.txt"; exit 1; }
+wait_for 20 find_window || fail "no 600x400 window titled 'Stratoset 1.1.17'"
+geometry="$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+[ "$geometry" = "600x400" ] || fail "the window is $geometry, not 600x400"
 
 "$here/../../tools/check_run_log.py" "$log" --runs 1 --max-old-bytes 131072
 
 "$close_window" "$window"
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "the program did not quit after its window was closed"
-    exit 1
-fi
-wait "$pid" || { echo "exit code $?"; cat "$work/out.txt"; exit 1; }
+wait_for 10 bash -c "! kill -0 $pid 2> /dev/null" || fail "the program did not quit after its window was closed"
+wait "$pid" || fail "exit code $?"
 pid=""
 echo "window 600x400, run log as expected, clean exit"
