@@ -12,6 +12,7 @@ program="$1"
 output="$2"
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 close_window="$(dirname "$program")/tools/x11_close_window"
+source "$top/tools/x-user.sh"
 host="$STRATOSET_SIMULATED_HOST"
 log="$host/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
 
@@ -19,9 +20,7 @@ pid=""
 holder=""
 cleanup()
 {
-    for p in $pid $holder; do
-        kill "$p" 2> /dev/null || true
-    done
+    stop_program_and_holder
     pkill -f "xmessage -center -timeout 60" 2> /dev/null || true
 }
 trap cleanup EXIT
@@ -35,8 +34,6 @@ fail()
 
 now() { date +%s.%N; }
 seconds() { python3 -c "print('%.1f' % ($2 - $1))"; }
-
-source "$top/tools/x-user.sh"
 
 shoot()
 {

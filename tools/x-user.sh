@@ -40,6 +40,15 @@ hold_display()
     wait_for 10 grep -q holding "$2" || fail "could not hold the display"
 }
 
+# Ends the program ($pid) and the display holder ($holder) where they run.
+stop_program_and_holder()
+{
+    local p
+    for p in ${pid:-} ${holder:-}; do
+        kill "$p" 2> /dev/null || true
+    done
+}
+
 # Sets $window to the program's 600 x 400 window once it is shown.
 window=""
 find_window()

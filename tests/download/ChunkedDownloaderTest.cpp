@@ -2,6 +2,7 @@
 
 #include "core/ProcessState.h"
 #include "download/ChunkedDownloader.h"
+#include "support/DownloadOutcome.h"
 #include "support/FaultInjectingServer.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
@@ -81,28 +82,7 @@ private:
     std::optional<std::string> previous;
 };
 
-struct Outcome
-{
-    int completions = 0;
-    int errors = 0;
-    juce::String error;
-    std::pair<juce::int64, juce::int64> progressAtCompletion;
-};
-
-void watch (ChunkedDownloader& downloader, Outcome& outcome)
-{
-    downloader.onComplete = [&] (int)
-    {
-        ++outcome.completions;
-        outcome.progressAtCompletion = downloader.getProgress();
-    };
-
-    downloader.onError = [&] (const juce::String& message)
-    {
-        ++outcome.errors;
-        outcome.error = message;
-    };
-}
+using Outcome = DownloadOutcome;
 
 /** One whole download with the callbacks served by the message loop. */
 Outcome download (const juce::String& address, const juce::File& target, int chunks = 8, int maxRetries = 10, int retryDelayMs = 1)
@@ -113,7 +93,7 @@ Outcome download (const juce::String& address, const juce::File& target, int chu
     // maxRetries is written first: a worker that sees the short delay sees it too.
     downloader.maxRetries = maxRetries;
     downloader.retryDelayMs = retryDelayMs;
-    watch (downloader, outcome);
+    outcome.watch (downloader);
 
     EXPECT_TRUE (runMessageLoopUntil ([&]
                                       { return ! downloader.isThreadRunning(); },
@@ -302,18 +282,29 @@ TEST (ChunkedDownloader, RandomSizesArriveByteForByteFromNginx)
 //==============================================================================
 namespace
 {
+/** The fault-injecting server over a folder of the test's own, with the
+    chunk files in a temporary folder of the test's own too.
+*/
+class ChunkedDownloaderFaults : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE (server.isRunning()); }
+
+    void runFaultMatrix (const juce::String& mode, int runs, juce::int64 seed);
+
+    ScopedTemporaryDirectory temporary;
+    TemporaryFolder root;
+    FaultInjectingServer server { root / "www" };
+};
+} // namespace
+
 /** Many downloads through one fault: each run has a random size (some
     smaller than the chunk count), the fault in the first `tries` answers of
     every range or of one random range, and either ends with the file
     byte-identical or with the failure summary, never with anything else.
 */
-void runFaultMatrix (const juce::String& mode, int runs, juce::int64 seed)
+void ChunkedDownloaderFaults::runFaultMatrix (const juce::String& mode, int runs, juce::int64 seed)
 {
-    ScopedTemporaryDirectory temporary;
-    TemporaryFolder root;
-    FaultInjectingServer server (root / "www");
-    ASSERT_TRUE (server.isRunning());
-
     constexpr int maxRetries = 2;
     juce::Random random (seed);
 
@@ -365,22 +356,16 @@ void runFaultMatrix (const juce::String& mode, int runs, juce::int64 seed)
         }
     }
 }
-} // namespace
 
-TEST (ChunkedDownloaderFaults, ServerIgnoringTheRange) { runFaultMatrix ("ignore-range", 16, 11); }
-TEST (ChunkedDownloaderFaults, ConnectionResetInTheMiddleOfARange) { runFaultMatrix ("drop", 16, 12); }
-TEST (ChunkedDownloaderFaults, FewerBytesThanTheContentLength) { runFaultMatrix ("short", 16, 13); }
-TEST (ChunkedDownloaderFaults, WellFormedAnswerEndingBeforeTheRange) { runFaultMatrix ("early-end", 16, 14); }
-TEST (ChunkedDownloaderFaults, ServerErrorsForTheFirstTries) { runFaultMatrix ("fail500", 16, 15); }
-TEST (ChunkedDownloaderFaults, PartialAnswerForAnotherRange) { runFaultMatrix ("wrong-range", 16, 16); }
+TEST_F (ChunkedDownloaderFaults, ServerIgnoringTheRange) { runFaultMatrix ("ignore-range", 16, 11); }
+TEST_F (ChunkedDownloaderFaults, ConnectionResetInTheMiddleOfARange) { runFaultMatrix ("drop", 16, 12); }
+TEST_F (ChunkedDownloaderFaults, FewerBytesThanTheContentLength) { runFaultMatrix ("short", 16, 13); }
+TEST_F (ChunkedDownloaderFaults, WellFormedAnswerEndingBeforeTheRange) { runFaultMatrix ("early-end", 16, 14); }
+TEST_F (ChunkedDownloaderFaults, ServerErrorsForTheFirstTries) { runFaultMatrix ("fail500", 16, 15); }
+TEST_F (ChunkedDownloaderFaults, PartialAnswerForAnotherRange) { runFaultMatrix ("wrong-range", 16, 16); }
 
-TEST (ChunkedDownloaderFaults, StalledRangeTimesOutAndIsFetchedAgain)
+TEST_F (ChunkedDownloaderFaults, StalledRangeTimesOutAndIsFetchedAgain)
 {
-    ScopedTemporaryDirectory temporary;
-    TemporaryFolder root;
-    FaultInjectingServer server (root / "www");
-    ASSERT_TRUE (server.isRunning());
-
     juce::Random random (17);
     // Small ranges: curl's low-speed abort averages over its time-out, so a
     // large burst before the stall would only delay it.
@@ -400,13 +385,8 @@ TEST (ChunkedDownloaderFaults, StalledRangeTimesOutAndIsFetchedAgain)
     EXPECT_EQ (log.countContaining ("Retrying chunk "), 1);
 }
 
-TEST (ChunkedDownloaderFaults, SlowTransfersAreAbandonedAndRetried)
+TEST_F (ChunkedDownloaderFaults, SlowTransfersAreAbandonedAndRetried)
 {
-    ScopedTemporaryDirectory temporary;
-    TemporaryFolder root;
-    FaultInjectingServer server (root / "www");
-    ASSERT_TRUE (server.isRunning());
-
     juce::Random random (18);
     const auto data = randomBytes (random, 8 * 20000);
     writeBytes (root / "www/slow.bin", data);
@@ -417,7 +397,7 @@ TEST (ChunkedDownloaderFaults, SlowTransfersAreAbandonedAndRetried)
         ChunkedDownloader downloader (juce::URL (server.urlFor ("trickle", "slow.bin", "tries=1&rate=4096")), root / "slow.bin", 8);
         downloader.minimumBytesPerSecond = 64 * 1024;
         downloader.retryDelayMs = 1;
-        watch (downloader, outcome);
+        outcome.watch (downloader);
         ASSERT_TRUE (runMessageLoopUntil ([&]
                                           { return ! downloader.isThreadRunning(); },
                                           100000));
@@ -440,13 +420,8 @@ TEST (ChunkedDownloaderFaults, SlowTransfersAreAbandonedAndRetried)
     EXPECT_EQ (log.countContaining ("Redownload the blocks"), 0);
 }
 
-TEST (ChunkedDownloaderFaults, FailureSummaryCountsTheAttemptsOfEveryChunk)
+TEST_F (ChunkedDownloaderFaults, FailureSummaryCountsTheAttemptsOfEveryChunk)
 {
-    ScopedTemporaryDirectory temporary;
-    TemporaryFolder root;
-    FaultInjectingServer server (root / "www");
-    ASSERT_TRUE (server.isRunning());
-
     juce::Random random (19);
     writeBytes (root / "www/broken.bin", randomBytes (random, 1000));
     const auto target = root / "broken.bin";
@@ -469,13 +444,8 @@ TEST (ChunkedDownloaderFaults, FailureSummaryCountsTheAttemptsOfEveryChunk)
     EXPECT_EQ (temporary.getChunkFiles().size(), 8) << "chunk files stay after a failure";
 }
 
-TEST (ChunkedDownloaderFaults, SizeProbe)
+TEST_F (ChunkedDownloaderFaults, SizeProbe)
 {
-    ScopedTemporaryDirectory temporary;
-    TemporaryFolder root;
-    FaultInjectingServer server (root / "www");
-    ASSERT_TRUE (server.isRunning());
-
     juce::Random random (20);
     const auto data = randomBytes (random, 5000);
     writeBytes (root / "www/probe.bin", data);
@@ -558,7 +528,7 @@ TEST (ChunkedDownloaderStop, CancelLeavesTheChunkFilesAndReportsNothing)
     LogCapture log;
     Outcome outcome;
     ChunkedDownloader downloader (juce::URL (slow.server->urlFor ("big.bin")), slow.target, 8);
-    watch (downloader, outcome);
+    outcome.watch (downloader);
 
     ASSERT_TRUE (runMessageLoopUntil ([&]
                                       { return downloader.getProgress().first > 0; }));
@@ -589,7 +559,7 @@ TEST (ChunkedDownloaderStop, DeletingMidDownloadStopsWithoutACallback)
         LogCapture log;
         Outcome outcome;
         auto downloader = std::make_unique<ChunkedDownloader> (juce::URL (slow.server->urlFor ("big.bin")), slow.target, 8);
-        watch (*downloader, outcome);
+        outcome.watch (*downloader);
         ASSERT_TRUE (runMessageLoopUntil ([&]
                                           { return downloader->getProgress().first > 0; }));
 
@@ -620,7 +590,7 @@ TEST (ChunkedDownloaderStop, DeletingDuringAStallDoesNotWaitForTheTimeOut)
     LogCapture log;
     Outcome outcome;
     auto downloader = std::make_unique<ChunkedDownloader> (juce::URL (server.urlFor ("stall", "stall.bin")), root / "stall.bin", 8);
-    watch (*downloader, outcome);
+    outcome.watch (*downloader);
 
     // Each range sends half of itself and then nothing: the reads block.
     ASSERT_TRUE (runMessageLoopUntil ([&]
@@ -657,7 +627,7 @@ TEST (ChunkedDownloaderStop, DeletingWhileTheResultWaitsForTheMessageThreadDoesN
         auto downloader = std::make_unique<ChunkedDownloader> (juce::URL (server.urlFor ("fail500", "file.bin")), root / "failed.bin", 8);
         downloader->maxRetries = 0;
         downloader->retryDelayMs = 1;
-        watch (*downloader, outcome);
+        outcome.watch (*downloader);
 
         ASSERT_TRUE (waitWithoutMessages ([&]
                                           { return log.countContaining ("<ChunkedDownloader> Download error: ") > 0; }));
@@ -675,7 +645,7 @@ TEST (ChunkedDownloaderStop, DeletingWhileTheResultWaitsForTheMessageThreadDoesN
         Outcome outcome;
         const auto target = root / "done.bin";
         auto downloader = std::make_unique<ChunkedDownloader> (juce::URL (server.urlFor ("ok", "file.bin")), target, 8);
-        watch (*downloader, outcome);
+        outcome.watch (*downloader);
 
         ASSERT_TRUE (waitWithoutMessages ([&]
                                           { return target.getSize() == 3000 && temporary.getChunkFiles().isEmpty(); }));

@@ -7,15 +7,14 @@ set -euo pipefail
 program="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 close_window="$(dirname "$program")/tools/x11_close_window"
+source "$here/../../tools/x-user.sh"
 
 work="$(mktemp -d)"
 pid=""
 holder=""
 cleanup()
 {
-    for p in $pid $holder; do
-        kill "$p" 2>/dev/null || true
-    done
+    stop_program_and_holder
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -39,8 +38,6 @@ python3 -c "
 import sys
 line = b'<Earlier> a line of an earlier run\r\n'
 sys.stdout.buffer.write(line * (200 * 1024 // len(line) + 1))" > "$log"
-
-source "$here/../../tools/x-user.sh"
 
 hold_display "$close_window" "$work/holder.txt"
 "$program" > "$work/out.txt" 2>&1 &

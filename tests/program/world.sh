@@ -24,9 +24,7 @@ nginx_running=""
 
 world_cleanup()
 {
-    for p in $pid $holder; do
-        kill "$p" 2> /dev/null || true
-    done
+    stop_program_and_holder
     [ -z "$nginx_running" ] || "$top/tools/loopback-nginx.sh" stop "$work/nginx"
     # Installers and programs of the simulated host still running.
     pkill -f "$work/host" 2> /dev/null || true

@@ -2,10 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
-#include "download/InstallerLauncher.h"
+#include "support/InstallerRecords.h"
 
 #include <csignal>
-#include <vector>
 
 /** The project's fake installer (tools/fake_installer.py): placing copies of
     it, reading what its runs recorded, and making sure none outlives a test.
@@ -40,54 +39,13 @@ inline juce::File writeArchive (const juce::File& file, const juce::String& inst
     return file;
 }
 
-struct Run
-{
-    juce::String program, outcome;
-    juce::StringArray arguments, pages, presses;
-};
-
-inline std::vector<Run> readRuns (const juce::File& program)
-{
-    std::vector<Run> runs;
-    juce::StringArray lines;
-    program.getSiblingFile (program.getFileName() + ".record").readLines (lines);
-
-    const auto toStrings = [] (const juce::var& list)
-    {
-        juce::StringArray strings;
-
-        if (const auto* items = list.getArray())
-            for (const auto& item : *items)
-                strings.add (item.toString());
-
-        return strings;
-    };
-
-    for (const auto& line : lines)
-    {
-        const auto parsed = juce::JSON::parse (line);
-
-        if (parsed.isObject())
-            runs.push_back ({ parsed["program"].toString(), parsed["outcome"].toString(), toStrings (parsed["arguments"]), toStrings (parsed["pages"]), toStrings (parsed["presses"]) });
-    }
-
-    return runs;
-}
+using InstallerRecords::readRuns;
+using InstallerRecords::Run;
 
 /** Waits until every installer that launchInstaller started has ended. */
 inline bool waitForInstallersToEnd (int timeoutMs = 30000)
 {
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-
-    while (getRunningInstallerCount() > 0)
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-
-        juce::Thread::sleep (5);
-    }
-
-    return true;
+    return InstallerRecords::waitForInstallersToEnd (timeoutMs);
 }
 
 /** At the end of a test: stops the owners of dialogs still shown on the

@@ -5,6 +5,7 @@
 #include "download/ChunkedDownloader.h"
 #include "download/DownloadMonitor.h"
 #include "download/StatusText.h"
+#include "support/DownloadOutcome.h"
 #include "support/LogCapture.h"
 #include "support/MessageLoop.h"
 #include "support/NginxUnderWine.h"
@@ -60,13 +61,7 @@ juce::MemoryBlock randomBytes (size_t size)
     return data;
 }
 
-struct Outcome
-{
-    int completions = 0;
-    int errors = 0;
-    juce::String error;
-    std::pair<juce::int64, juce::int64> progressAtCompletion;
-};
+using Outcome = DownloadOutcome;
 
 /** One whole download, its callbacks served by the message loop. */
 Outcome download (const juce::String& address, const juce::File& target)
@@ -74,17 +69,7 @@ Outcome download (const juce::String& address, const juce::File& target)
     Outcome outcome;
     ChunkedDownloader downloader (juce::URL (address), target, 8);
 
-    downloader.onComplete = [&] (int)
-    {
-        ++outcome.completions;
-        outcome.progressAtCompletion = downloader.getProgress();
-    };
-
-    downloader.onError = [&] (const juce::String& message)
-    {
-        ++outcome.errors;
-        outcome.error = message;
-    };
+    outcome.watch (downloader);
 
     // Generous: only a safety net.
     EXPECT_TRUE (runMessageLoopUntil ([&]

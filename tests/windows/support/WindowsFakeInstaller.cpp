@@ -1,6 +1,5 @@
 #include "support/WindowsFakeInstaller.h"
 
-#include "download/InstallerLauncher.h"
 #include "support/WindowsTestSupport.h"
 
 #include <windows.h>
@@ -12,54 +11,6 @@ juce::File placeCopyAt (const juce::File& file)
     file.getParentDirectory().createDirectory();
     WindowsTestSupport::getProgramBesideRunner ("fake_installer.exe").copyFileTo (file);
     return file;
-}
-
-std::vector<Run> readRuns (const juce::File& program)
-{
-    const auto toStrings = [] (const juce::var& list)
-    {
-        juce::StringArray strings;
-
-        if (const auto* items = list.getArray())
-            for (const auto& item : *items)
-                strings.add (item.toString());
-
-        return strings;
-    };
-
-    std::vector<Run> runs;
-    juce::StringArray lines;
-    program.getSiblingFile (program.getFileName() + ".record").readLines (lines);
-
-    for (const auto& line : lines)
-    {
-        const auto parsed = juce::JSON::parse (line);
-
-        if (parsed.isObject())
-            runs.push_back ({ parsed["program"].toString(),
-                              parsed["commandLine"].toString(),
-                              toStrings (parsed["arguments"]),
-                              toStrings (parsed["pages"]),
-                              toStrings (parsed["presses"]),
-                              parsed["outcome"].toString() });
-    }
-
-    return runs;
-}
-
-bool waitForInstallersToEnd (int timeoutMs)
-{
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-
-    while (getRunningInstallerCount() > 0)
-    {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-
-        Sleep (10);
-    }
-
-    return true;
 }
 
 namespace

@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-#include <vector>
+#include "support/InstallerRecords.h"
 
 /** The fake installer built beside the runner (fake-installer/): placing
     copies of it, reading what its runs recorded, and making sure none
@@ -16,21 +16,14 @@ namespace WindowsFakeInstaller
 */
 juce::File placeCopyAt (const juce::File& file);
 
-/** One run, as the program recorded it. */
-struct Run
-{
-    juce::String program; // its own path, as Windows reports it
-    juce::String commandLine; // the command line exactly as it was given
-    juce::StringArray arguments; // what Windows parses from it, the program's name left out
-    juce::StringArray pages, presses;
-    juce::String outcome;
-};
-
-/** The runs of the copy at `program`, oldest first. */
-std::vector<Run> readRuns (const juce::File& program);
+using InstallerRecords::readRuns;
+using InstallerRecords::Run;
 
 /** Waits until every installer started by launchInstaller has ended. */
-bool waitForInstallersToEnd (int timeoutMs = 60000);
+inline bool waitForInstallersToEnd (int timeoutMs = 60000)
+{
+    return InstallerRecords::waitForInstallersToEnd (timeoutMs);
+}
 
 /** At the end of a test: ends every program started from below `folder`
     that still shows a dialog, then waits for the installers to end.
