@@ -24,6 +24,8 @@ rest names the file:
     fail500       500 Internal Server Error
     wrong-range   206 whose Content-Range and body are another range
     trickle       the asked range, R bytes per second (default 4096)
+    silent        no answer at all, to any request: the connection is
+                  accepted and kept open until the client leaves
 
 tries=N injects the fault only into the first N requests of each range
 (default: every request); start=S only into ranges that begin at byte S.
@@ -47,7 +49,7 @@ import threading
 import time
 import urllib.parse
 
-MODES = {"ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle",
+MODES = {"silent", "ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle",
          "probe206", "length-first", "claim-size"}
 
 
@@ -100,6 +102,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.plain(404)
 
         mode, name = pieces
+
+        if mode == "silent":
+            return self.wait_for_client_to_leave()
         path = os.path.realpath(os.path.join(self.server.root, name))
 
         if not path.startswith(self.server.root + os.sep) or not os.path.isfile(path):

@@ -16,6 +16,7 @@
 #include "platform/ShellFolderService.h"
 #include "platform/ShortcutService.h"
 #include "ui/CustomLookAndFeel.h"
+#include "ui/DelayedCall.h"
 #include "ui/LocalisedStrings.h"
 
 MainComponent::MainComponent()
@@ -43,8 +44,9 @@ MainComponent::~MainComponent()
     interfaceComponent.removeChangeListener (this);
 
     // A running download stops before its folder goes, so nothing is written
-    // into the folder while it is removed.
+    // into the folder while it is removed; so does a list attempt.
     downloadMonitor.reset();
+    listFetch.reset();
 
     listFile.deleteFile();
 
@@ -74,10 +76,18 @@ void MainComponent::obtainDetected()
     if (! lastPids.isEmpty())
         juce::Logger::writeToLog ("\n");
 
+    // One reading of the list serves every device; a list that cannot be
+    // read is left to each database to report.
+    const auto root = lastPids.isEmpty() ? nullptr : DeviceListFormat::parseListFile (listFile);
+
     for (const auto& pid : lastPids)
     {
         juce::Logger::writeToLog ("<MainComponent> got device PID: " + pid);
-        databases.emplace_back (listFile, pid);
+
+        if (root != nullptr)
+            databases.emplace_back (*root, pid);
+        else
+            databases.emplace_back (listFile, pid);
     }
 
     CatalogueAssembly::rebuild (databases, deviceNames, driverTypes, driverData, pictures, false);
@@ -89,6 +99,7 @@ void MainComponent::obtainAll()
     if (! listFile.existsAsFile())
     {
         juce::Logger::writeToLog ("MainComponent > XML file does not exist! (" + listFile.getFullPathName() + ")");
+        interfaceComponent.showNothingOffered();
         return;
     }
 
@@ -97,6 +108,7 @@ void MainComponent::obtainAll()
     if (root == nullptr)
     {
         juce::Logger::writeToLog ("MainComponent > Invalid XML file or wrong root element!");
+        interfaceComponent.showNothingOffered();
         return;
     }
 
@@ -105,12 +117,14 @@ void MainComponent::obtainAll()
     databases.reserve (databases.size() + (size_t) pids.size());
 
     for (const auto& pid : pids)
-        databases.emplace_back (listFile, pid);
+        databases.emplace_back (*root, pid);
 
     CatalogueAssembly::rebuild (databases, deviceNames, driverTypes, driverData, pictures, true);
 
     if (! deviceNames.isEmpty())
         interfaceComponent.setDeviceData (deviceNames, driverTypes, driverData, pictures);
+    else
+        interfaceComponent.showNothingOffered();
 
     juce::Logger::writeToLog ("<MainComponent::obtainAll> obtain " + juce::String (deviceNames.size()) + " devices");
 }
@@ -185,7 +199,7 @@ void MainComponent::startDownload (const Selection& selection,
     *monitor = downloadMonitor.get();
 }
 
-void MainComponent::handleStatus (const Selection&, const juce::String& status)
+void MainComponent::handleStatus (const Selection& selection, const juce::String& status)
 {
     if (status == StatusText::downloadError)
         juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Download failed");
@@ -197,12 +211,17 @@ void MainComponent::handleStatus (const Selection&, const juce::String& status)
     {
         juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Installed");
 
-        if (const auto program = ShortcutSearch::findInstalledProgram (selectedSoftware))
-            offerToLaunch (*program);
+        // An installer may still be writing its shortcuts as its last page
+        // closes: they are looked for a moment later, for this request's
+        // package even if a new request has begun meanwhile.
+        launchOffer.callAfter (shortcutPauseMs, [this, software = selection.softwareName]
+                               {
+                                   if (const auto program = ShortcutSearch::findInstalledProgram (software))
+                                       offerToLaunch (*program, software); });
     }
 }
 
-void MainComponent::offerToLaunch (const juce::File& program)
+void MainComponent::offerToLaunch (const juce::File& program, const juce::String& software)
 {
     offeredProgram = program;
 
@@ -221,7 +240,7 @@ void MainComponent::offerToLaunch (const juce::File& program)
 
     juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon,
                                         " ",
-                                        selectedSoftware + getLocalisedText ("upper_ready"),
+                                        software + getLocalisedText ("upper_ready"),
                                         getLocalisedText ("yes"),
                                         getLocalisedText ("no"),
                                         this,
@@ -233,20 +252,7 @@ void MainComponent::timerCallback()
 {
     if (! deviceListValid)
     {
-        obtainDetected();
-        interfaceComponent.updateStatus (StatusText::serverError);
-        deviceListValid = downloadXml();
-
-        if (deviceListValid)
-        {
-            interfaceComponent.updateStatus (StatusText::serverReconnect);
-            juce::Logger::writeToLog ("<MainComponent::timerCallback> reconnected!");
-        }
-
-        // An attempt blocks for seconds, so the timer is long overdue when it
-        // returns: counting the next 500 ms from now leaves the window time
-        // to repaint and to take clicks (and its close button) in between.
-        startTimer (500);
+        watchForList();
         return;
     }
 
@@ -301,16 +307,48 @@ void MainComponent::askToLeaveManualMode (const juce::StringArray& pids)
                                         juce::ModalCallbackFunction::create (onAnswer));
 }
 
-bool MainComponent::downloadXml()
+void MainComponent::watchForList()
+{
+    // An attempt runs in the background; the ticks meanwhile only look at it.
+    if (listFetch != nullptr)
+    {
+        if (! listFetch->isFinished())
+            return;
+
+        const auto arrived = listFetch->hasArrived();
+        listFetch.reset();
+
+        if (const auto page = DeviceListDownload::finishFetch (arrived, listAddress, listFile))
+        {
+            pluginWebUrl = *page;
+            deviceListValid = true;
+            interfaceComponent.updateStatus (StatusText::serverReconnect);
+            juce::Logger::writeToLog ("<MainComponent::timerCallback> reconnected!");
+            return;
+        }
+    }
+
+    obtainDetected();
+    interfaceComponent.updateStatus (StatusText::serverError);
+
+    chooseListFile();
+    listFetch = DeviceListDownload::startFetch (listAddress, listFile);
+}
+
+void MainComponent::chooseListFile()
 {
     listFile = DeviceListDownload::getListFileFor (platform::shellFolders().getTemporaryFolder(), juce::Time::getCurrentTime());
 
-    const auto address = ServerAddresses::getDeviceListAddress (getDeploymentSettings(),
-                                                                settings->useChinaMirror,
-                                                                settings->region,
-                                                                getOsName());
+    listAddress = ServerAddresses::getDeviceListAddress (getDeploymentSettings(),
+                                                         settings->useChinaMirror,
+                                                         settings->region,
+                                                         getOsName());
+}
 
-    return DeviceListDownload::fetch (address, listFile);
+bool MainComponent::downloadXml()
+{
+    chooseListFile();
+    return DeviceListDownload::fetch (listAddress, listFile);
 }
 
 juce::String MainComponent::getLocalisedText (const juce::String& key) const

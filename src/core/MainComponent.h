@@ -7,9 +7,11 @@
 #include "devices/DeviceDatabase.h"
 #include "devices/SharedSettings.h"
 #include "download/Selection.h"
+#include "ui/DelayedCall.h"
 #include "ui/InterfaceComponent.h"
 
 class CustomLookAndFeel;
+class FileFetch;
 class DownloadMonitor;
 
 /** The window's content and the program's orchestrator: it owns the device
@@ -37,7 +39,8 @@ public:
 
     /** Fetches the device list into a new listFile in the temporary folder
         and publishes its plug-in page; true when a list arrived. Blocks
-        until the download has ended.
+        until the download has ended, at most the list's time limit: only
+        for the start, before the window is shown.
     */
     bool downloadXml();
 
@@ -65,8 +68,13 @@ public:
     const juce::File& getOfferedProgram() const { return offeredProgram; }
 
 private:
+    /** While the list is not valid: takes the end of the running attempt,
+        or shows "Server error" and starts the next one.
+    */
+    void watchForList();
+    void chooseListFile();
     void askToLeaveManualMode (const juce::StringArray& pids);
-    void offerToLaunch (const juce::File& program);
+    void offerToLaunch (const juce::File& program, const juce::String& software);
 
     InterfaceComponent interfaceComponent;
     juce::File listFile;
@@ -84,6 +92,12 @@ private:
     juce::var strings;
     SharedSettings* settings = nullptr;
     juce::File offeredProgram;
+    std::unique_ptr<FileFetch> listFetch;
+    juce::String listAddress;
+    DelayedCall launchOffer;
+
+    /** How long after "Installed" the installed program's shortcut is looked for. */
+    static constexpr int shortcutPauseMs = 2000;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainComponent)
 };

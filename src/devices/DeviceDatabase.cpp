@@ -70,7 +70,19 @@ DeviceDatabase::DeviceDatabase (const juce::File& listFile, const juce::String& 
         return;
     }
 
-    for (auto* child : root->getChildIterator())
+    readList (*root, devicePid, quiet);
+}
+
+DeviceDatabase::DeviceDatabase (const juce::XmlElement& listRoot, const juce::String& devicePid)
+    : _settings (&getSharedSettings()),
+      _region (_settings->region)
+{
+    readList (listRoot, devicePid, manualModeActive.load());
+}
+
+void DeviceDatabase::readList (const juce::XmlElement& root, const juce::String& devicePid, bool quiet)
+{
+    for (auto* child : root.getChildIterator())
     {
         if (! hasTag (*child, whitelistTag))
             continue;
@@ -100,7 +112,7 @@ DeviceDatabase::DeviceDatabase (const juce::File& listFile, const juce::String& 
         osInfoLogged = true;
     }
 
-    readItems (*root, devicePid);
+    readItems (root, devicePid);
 
     // With one name the first picture needs no name to be picked by.
     if (! _deviceName.contains (" / "))

@@ -30,6 +30,11 @@ public:
     */
     DeviceDatabase (const juce::File& listFile, const juce::String& devicePid);
 
+    /** The same from a list already parsed: a catalogue of many devices reads
+        the file once and shares the document.
+    */
+    DeviceDatabase (const juce::XmlElement& listRoot, const juce::String& devicePid);
+
     /** Writes the lists to the run log and raises osVersionTooOld when the
         device has a picture but nothing this old Windows 10 may install.
     */
@@ -57,6 +62,7 @@ public:
     const juce::String& getRegion() const noexcept { return _region; }
 
 private:
+    void readList (const juce::XmlElement& root, const juce::String& devicePid, bool quiet);
     void readItems (const juce::XmlElement& root, const juce::String& devicePid);
     void commit (const juce::String& code, const juce::String& offer);
 

@@ -5,32 +5,6 @@
 
 namespace DeviceListDownload
 {
-namespace
-{
-    bool isSuccessStatus (int statusCode)
-    {
-        return statusCode >= 200 && statusCode < 300;
-    }
-
-    /** Runs the transfer to its end; true when it delivered a 2xx answer
-            without an error. The task is gone when this returns.
-        */
-    bool download (const juce::String& address, const juce::File& target)
-    {
-        auto task = juce::URL (address).downloadToFile (target, juce::URL::DownloadTaskOptions());
-
-        if (task == nullptr)
-            return false;
-
-        while (! task->isFinished())
-            juce::Thread::sleep (pollIntervalMs);
-
-        // The task reports a 404 page or any other error answer as a normal
-        // download: its status decides.
-        return ! task->hadError() && isSuccessStatus (task->statusCode());
-    }
-} // namespace
-
 juce::File getListFileFor (const juce::File& temporaryFolder, juce::Time moment)
 {
     return temporaryFolder.getChildFile ("list_" + moment.formatted ("%Y%m%d_%H%M%S") + ".xml");
@@ -41,24 +15,32 @@ juce::File getStagingFileFor (const juce::File& listFile)
     return listFile.getSiblingFile ("temp_download.xml");
 }
 
-bool fetch (const juce::String& address, const juce::File& listFile)
+std::unique_ptr<FileFetch> startFetch (const juce::String& address, const juce::File& listFile)
 {
     const auto staging = getStagingFileFor (listFile);
 
     // A host whose temporary folder is missing gets it back rather than no list.
     staging.getParentDirectory().createDirectory();
 
-    if (! download (address, staging) || ! staging.existsAsFile() || staging.getSize() == 0)
+    return std::make_unique<FileFetch> (juce::URL (address), staging, listLimits);
+}
+
+std::optional<juce::String> finishFetch (bool arrived, const juce::String& address, const juce::File& listFile)
+{
+    const auto staging = getStagingFileFor (listFile);
+
+    // An error answer, an empty one or one cut short never arrives.
+    if (! arrived || ! staging.existsAsFile() || staging.getSize() == 0)
     {
         juce::Logger::writeToLog ("MainComponent > Failed to download XML file: " + address);
         staging.deleteFile();
-        return false;
+        return std::nullopt;
     }
 
     if ((listFile.exists() && ! listFile.deleteFile()) || ! staging.moveFileTo (listFile))
     {
         staging.deleteFile();
-        return false;
+        return std::nullopt;
     }
 
     const auto root = DeviceListFormat::parseListFile (listFile);
@@ -67,11 +49,24 @@ bool fetch (const juce::String& address, const juce::File& listFile)
     {
         // Nothing but a list may stay under the list file's name.
         listFile.deleteFile();
-        return false;
+        return std::nullopt;
     }
 
     juce::Logger::writeToLog ("MainComponent > XML file: " + address + " successfully downloaded to " + listFile.getFullPathName());
-    pluginWebUrl = DeviceListFormat::readAttribute (*root, "pluginWebUrl");
+    return DeviceListFormat::readAttribute (*root, "pluginWebUrl");
+}
+
+bool fetch (const juce::String& address, const juce::File& listFile)
+{
+    const auto staging = getStagingFileFor (listFile);
+    staging.getParentDirectory().createDirectory();
+
+    const auto page = finishFetch (FileFetch::fetchNow (juce::URL (address), staging, listLimits), address, listFile);
+
+    if (! page.has_value())
+        return false;
+
+    pluginWebUrl = *page;
     return true;
 }
 } // namespace DeviceListDownload

@@ -2,15 +2,26 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
+#include "devices/FileFetch.h"
+
 /** Fetching the maker's device list into a local file, as the main
     component does at start and on every retry.
 
-    The transfer runs on JUCE's own download thread; fetch() polls it every
-    50 ms and so blocks its caller until the server has answered or the
-    connection has failed.
+    The transfer runs on a FileFetch thread within listLimits: fetch() waits
+    for it (before the window is shown), the watch of the main component
+    starts one with startFetch() and takes its end on a later tick with
+    finishFetch().
 */
 namespace DeviceListDownload
 {
+/** A list is some tens of KiB: ten seconds is a slow link's worth many times
+    over, and short enough that a server which accepts and never answers
+    keeps the window from opening only that long.
+*/
+inline constexpr FileFetch::Limits listLimits { 10000, 10000 };
+
 /** `temporaryFolder` / ("list_" + `moment` as "%Y%m%d_%H%M%S" + ".xml"). */
 juce::File getListFileFor (const juce::File& temporaryFolder, juce::Time moment);
 
@@ -30,6 +41,12 @@ juce::File getStagingFileFor (const juce::File& listFile);
 */
 bool fetch (const juce::String& address, const juce::File& listFile);
 
-/** How long fetch() waits between two looks at the transfer. */
-constexpr int pollIntervalMs = 50;
+/** Starts fetching `address` into the staging file of `listFile`. */
+std::unique_ptr<FileFetch> startFetch (const juce::String& address, const juce::File& listFile);
+
+/** The rest of fetch() once the transfer has ended (`arrived` as the fetch
+    reports it), without publishing: the list's plug-in page when
+    `listFile` now holds a list, nothing otherwise. Logs as fetch() does.
+*/
+std::optional<juce::String> finishFetch (bool arrived, const juce::String& address, const juce::File& listFile);
 } // namespace DeviceListDownload

@@ -2,23 +2,61 @@
 
 #include "core/ProcessState.h"
 #include "download/ChunkedDownloader.h"
-#include "download/DownloadResultHandling.h"
 #include "download/InstallMonitor.h"
+#include "download/InstallerLauncher.h"
 #include "download/LocalFileName.h"
 #include "download/StatusText.h"
+
+#include <mutex>
+#include <optional>
 
 namespace
 {
 constexpr int numberOfChunks = 8;
 constexpr int tickIntervalMs = 500;
 constexpr int sightingsBeforeRelease = 10;
+constexpr int workerStopTimeoutMs = 10000;
 } // namespace
+
+/** What the worker thread hands to the message thread: the result
+    handling's end and the outcome of each look at the installer's dialog.
+    The message thread takes them on its ticks.
+*/
+struct DownloadMonitor::Background
+{
+    struct WatchStep
+    {
+        bool sighted = false;
+        juce::String result;
+        InstallMonitor::Page page = InstallMonitor::Page::none;
+    };
+
+    std::atomic<bool> stop { false };
+
+    std::mutex lock;
+    std::optional<DownloadResult::Launch> launch;
+    std::optional<WatchStep> step;
+
+    // Message thread only: a look at the dialog is under way.
+    bool stepRunning = false;
+
+    template <typename Value>
+    std::optional<Value> take (std::optional<Value>& slot)
+    {
+        const std::lock_guard<std::mutex> guard (lock);
+        auto value = std::move (slot);
+        slot.reset();
+        return value;
+    }
+};
 
 DownloadMonitor::DownloadMonitor (Selection selectionToUse, juce::String workFolderPath, std::function<void (const juce::String&)> callback)
     : selection (std::move (selectionToUse)),
       url (selection.url),
       statusCallback (std::move (callback)),
-      settings (&getSharedSettings())
+      settings (&getSharedSettings()),
+      background (std::make_shared<Background>()),
+      worker (std::make_unique<juce::ThreadPool> (1))
 {
     // The server chooses the name: keep it one plain name inside the work folder.
     targetFile = juce::File (workFolderPath).getChildFile (LocalFileName::makeSafe (url.getFileName(), "download.bin"));
@@ -44,6 +82,13 @@ DownloadMonitor::DownloadMonitor (Selection selectionToUse, juce::String workFol
 DownloadMonitor::~DownloadMonitor()
 {
     stopTimer();
+
+    // The worker's job in hand ends at its next step (one archive entry, one
+    // look at the dialog) before what it uses goes.
+    background->stop = true;
+    worker->removeAllJobs (true, workerStopTimeoutMs);
+    worker.reset();
+
     installMonitor.reset();
     downloader.reset();
 }
@@ -73,11 +118,6 @@ bool DownloadMonitor::needsDialogWatch (const Selection& s)
               || (s.isEnTesselMax && isNotQt && noDriverIncluded));
 }
 
-void DownloadMonitor::handleDownloadResult (const std::function<void (const juce::String&)>& callback)
-{
-    DownloadResult::handle (url, targetFile, selection, *settings, callback);
-}
-
 void DownloadMonitor::handleCompletion (int seconds)
 {
     juce::Logger::writeToLog (juce::String::formatted ("<DownloadMonitor::timerCallback> Downloaded in %ds", seconds));
@@ -86,13 +126,15 @@ void DownloadMonitor::handleCompletion (int seconds)
     const auto total = downloader != nullptr ? downloader->getProgress().second : (juce::int64) 0;
     juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Download speed: " + describeSpeed (total, seconds));
 
-    handleDownloadResult (statusCallback);
+    // Unpacking and starting the installer take their time: not while the
+    // message thread is held for this call.
+    worker->addJob ([shared = background, fileUrl = url, file = targetFile, request = selection]
+                    {
+                        auto result = DownloadResult::unpackAndLaunch (fileUrl, file, request, [shared]
+                                                                       { return shared->stop.load(); });
 
-    if (! needsDialogWatch (selection))
-    {
-        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> ENtesselmax, vortexdeck, KeyWeave, Driver and Plugin no need to click any button, stop timer clock");
-        stopTimer();
-    }
+                        const std::lock_guard<std::mutex> guard (shared->lock);
+                        shared->launch = std::move (result); });
 
     downloaded = true;
     ticks = 0;
@@ -103,6 +145,167 @@ void DownloadMonitor::handleError (const juce::String&)
     juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Download failed");
     finished = true;
     statusCallback (StatusText::downloadError);
+}
+
+void DownloadMonitor::endRequest (const juce::String& status)
+{
+    stopTimer();
+    statusCallback (status);
+}
+
+void DownloadMonitor::takeLaunch()
+{
+    auto taken = background->take (background->launch);
+
+    if (! taken.has_value())
+        return;
+
+    launch = std::make_unique<DownloadResult::Launch> (std::move (*taken));
+    ticks = 0;
+
+    if (launch->kind == DownloadResult::Launch::Kind::noInstaller)
+    {
+        endRequest (StatusText::downloadError);
+        return;
+    }
+
+    watchingDialogs = needsDialogWatch (selection);
+
+    // A package whose dialogs nobody answers is judged a moment after its
+    // start, whichever rule named it.
+    if (DownloadResult::reportsOwnOutcome (selection, *settings) || ! watchingDialogs)
+    {
+        if (launch->kind == DownloadResult::Launch::Kind::notStarted)
+            statusCallback (StatusText::installError);
+        else
+            settleAt = juce::Time::getMillisecondCounter() + (juce::uint32) DownloadResult::settleTimeMs;
+    }
+
+    if (! watchingDialogs)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> ENtesselmax, vortexdeck, KeyWeave, Driver and Plugin no need to click any button, stop timer clock");
+
+        if (settleAt == 0)
+            stopTimer();
+    }
+}
+
+void DownloadMonitor::endWithoutDialog()
+{
+    // The installer's own word, once it has ended; still running, it is the
+    // user's to finish.
+    const auto* run = launch != nullptr ? launch->run.get() : nullptr;
+
+    if (run == nullptr)
+    {
+        endRequest (StatusText::installError);
+        return;
+    }
+
+    if (! run->hasEnded())
+    {
+        endRequest (StatusText::timeOut);
+        return;
+    }
+
+    if (InstallerRun::meansInstalled (run->getExitCode()))
+    {
+        endRequest (StatusText::installed);
+        return;
+    }
+
+    juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer ended with code " + juce::String (run->getExitCode()));
+    endRequest (StatusText::installError);
+}
+
+void DownloadMonitor::takeWatchStep()
+{
+    auto step = background->take (background->step);
+
+    if (! step.has_value())
+        return;
+
+    background->stepRunning = false;
+
+    if (! step->sighted)
+        return;
+
+    ticks = 0;
+
+    if (++windowSightings > sightingsBeforeRelease)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Downloaded, auto installing...");
+        windowSightings = 0;
+        downloader.reset();
+    }
+
+    if (step->result == InstallMonitor::resultDone)
+    {
+        endRequest (StatusText::installed);
+        return;
+    }
+
+    if (StatusText::isInstallerFailure (step->result))
+    {
+        endRequest (step->result);
+        return;
+    }
+
+    // A page that no rule knows, or one that does not move on when pressed,
+    // waits for the user: the request ends so the window is usable again.
+    unknownPageTicks = step->page == InstallMonitor::Page::unknown ? unknownPageTicks + 1 : 0;
+
+    const auto page = (int) step->page;
+    samePagePresses = InstallMonitor::isPressedToMoveOn (step->page) && page == lastPage ? samePagePresses + 1 : 0;
+    lastPage = page;
+
+    if (unknownPageTicks > unknownPageTickLimit || samePagePresses > samePagePressLimit)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer's page needs the user: " + installMonitor->getWindowTitle());
+        endRequest (StatusText::manualInstall);
+    }
+}
+
+void DownloadMonitor::watchInstallerDialog()
+{
+    takeWatchStep();
+
+    if (! isTimerRunning())
+        return;
+
+    if (ticks > tickLimit)
+    {
+        ticks = 0;
+
+        // The EN QX4 driver fetches more online and may show its dialog late:
+        // it is waited for while it runs.
+        if (! isEnQx3 || (launch->run != nullptr && launch->run->hasEnded()) || launch->run == nullptr)
+        {
+            juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Timeout waiting!");
+            endWithoutDialog();
+            return;
+        }
+    }
+
+    if (background->stepRunning)
+        return;
+
+    // One look at a time, on the worker: pressing a button waits for the
+    // installer to take the press.
+    background->stepRunning = true;
+    worker->addJob ([shared = background, watcher = installMonitor.get()]
+                    {
+                        Background::WatchStep step;
+
+                        if (! shared->stop && watcher->findInstallerWindow())
+                        {
+                            step.sighted = true;
+                            step.result = watcher->analyseWindow();
+                            step.page = watcher->getLastPage();
+                        }
+
+                        const std::lock_guard<std::mutex> guard (shared->lock);
+                        shared->step = std::move (step); });
 }
 
 void DownloadMonitor::timerCallback()
@@ -116,9 +319,12 @@ void DownloadMonitor::timerCallback()
 
     if (cancelRequested)
     {
-        // The downloader goes first, so nothing writes the file any more when it is removed.
+        // The downloader and the worker go first, so nothing writes or reads
+        // the file any more when it is removed.
         stopTimer();
         downloader.reset();
+        background->stop = true;
+        worker->removeAllJobs (true, workerStopTimeoutMs);
 
         if (targetFile.exists())
             targetFile.deleteFile();
@@ -143,38 +349,29 @@ void DownloadMonitor::timerCallback()
         return;
     }
 
-    if (ticks > tickLimit)
+    if (launch == nullptr)
     {
+        // The installer's 30 s count from its start.
         ticks = 0;
-
-        if (! isEnQx3)
-        {
-            stopTimer();
-            juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Timeout waiting!");
-        }
+        takeLaunch();
+        return;
     }
 
-    if (installMonitor->findInstallerWindow())
+    if (settleAt != 0)
     {
-        ticks = 0;
+        if (juce::Time::getMillisecondCounter() < settleAt)
+            return;
 
-        if (++windowSightings > sightingsBeforeRelease)
-        {
-            juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Downloaded, auto installing...");
-            windowSightings = 0;
-            downloader.reset();
-        }
+        settleAt = 0;
+        const auto status = DownloadResult::settledStatus (*launch);
 
-        const auto result = installMonitor->analyseWindow();
-
-        if (result == InstallMonitor::resultDone)
-        {
-            statusCallback (StatusText::installed);
+        if (! watchingDialogs)
             stopTimer();
-        }
-        else if (StatusText::isInstallerFailure (result))
-        {
-            statusCallback (result);
-        }
+
+        statusCallback (status);
+        return;
     }
+
+    if (watchingDialogs)
+        watchInstallerDialog();
 }

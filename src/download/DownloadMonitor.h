@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "devices/SharedSettings.h"
+#include "download/DownloadResultHandling.h"
 #include "download/Selection.h"
 
 class ChunkedDownloader;
@@ -17,6 +18,16 @@ class InstallMonitor;
     pick and launch the installer), and then, for installers that show
     dialogs, answers them through an InstallMonitor until the installation
     is done, has failed, or no dialog has been seen for about 30 s.
+
+    Every request ends with a status the user can act on: an installer that
+    shows no dialog is judged by its exit code once the watch gives up
+    ("Installed", "Install error"), or "Time out" while it still runs; a
+    dialog whose page stays unknown, or does not move on when pressed, ends
+    in "Manual install".
+
+    Unpacking, starting the installer and pressing its buttons happen on a
+    worker thread of the monitor, so the message thread never waits for
+    them; their results are taken on the next tick.
 
     Everything it has to say leaves through the status callback, as a status
     text; the callback is called on the message thread, or on the download
@@ -31,9 +42,6 @@ public:
 
     void timerCallback() override;
 
-    /** Unpacks, picks and launches the installer of the finished download. */
-    void handleDownloadResult (const std::function<void (const juce::String&)>& callback);
-
     /** The file the download is written to. */
     const juce::File& getTargetFile() const { return targetFile; }
 
@@ -47,15 +55,39 @@ public:
     */
     static juce::String describeSpeed (juce::int64 totalBytes, int seconds);
 
+    /** True while the worker has nothing in hand: the result handling and
+        the last look at the dialog have ended (tests drive ticks by it).
+    */
+    bool isWorkerIdle() const { return worker->getNumJobs() == 0; }
+
     /** Whether the installer of this request shows dialogs that need answering. */
     static bool needsDialogWatch (const Selection& selection);
 
     /** Ticks without a sighting of the installer's dialog after which the watch ends. */
     static constexpr int tickLimit = 60;
 
+    /** Ticks an unknown page may stay before the user is asked to go on by
+        hand: two minutes. Every page that takes long in the maker's
+        installers (the driver installation) is a known one; an unknown page
+        that lasts this long waits for the user.
+    */
+    static constexpr int unknownPageTickLimit = 240;
+
+    /** Presses in a row on the same page after which it counts as stuck:
+        ten seconds, where the installers move on within one.
+    */
+    static constexpr int samePagePressLimit = 20;
+
 private:
+    struct Background;
+
     void handleCompletion (int seconds);
     void handleError (const juce::String& message);
+    void takeLaunch();
+    void watchInstallerDialog();
+    void takeWatchStep();
+    void endWithoutDialog();
+    void endRequest (const juce::String& status);
 
     Selection selection;
     juce::URL url;
@@ -68,6 +100,16 @@ private:
     SharedSettings* settings = nullptr;
     std::unique_ptr<ChunkedDownloader> downloader;
     std::unique_ptr<InstallMonitor> installMonitor;
+
+    // The installer phase.
+    std::shared_ptr<Background> background;
+    std::unique_ptr<DownloadResult::Launch> launch; // once the result handling has ended
+    juce::uint32 settleAt = 0; // when a package without dialogs is judged; 0: not waiting
+    bool watchingDialogs = false;
+    int unknownPageTicks = 0;
+    int samePagePresses = 0;
+    int lastPage = 0;
+    std::unique_ptr<juce::ThreadPool> worker; // last: it goes first, before what its jobs use
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DownloadMonitor)
 };

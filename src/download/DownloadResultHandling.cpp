@@ -9,10 +9,11 @@ namespace
 {
 constexpr const char* noInstallerFound = "<DownloadMonitor::handleDownloadResult> Can't find .exe after uncompress!";
 
-/** Unpacks the archive beside itself; the installer in it, or a
-    non-existent File when there is none.
+/** Unpacks the archive beside itself, entry by entry so that a stop comes
+    between two of them; the installer in it, or a non-existent File when
+    there is none (or the unpacking was stopped).
 */
-juce::File unpackAndPickInstaller (const juce::File& archive)
+juce::File unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop)
 {
     juce::Logger::writeToLog ("<handleDownloadResult> Detected ZIP file: " + archive.getFileName());
 
@@ -25,7 +26,13 @@ juce::File unpackAndPickInstaller (const juce::File& archive)
 
     // Entries that would land outside the folder are refused by JUCE; what
     // could not be unpacked simply leaves no candidate behind.
-    zip.uncompressTo (folder, true);
+    for (int i = 0; i < zip.getNumEntries(); ++i)
+    {
+        if (shouldStop != nullptr && shouldStop())
+            return {};
+
+        zip.uncompressEntry (i, folder, true);
+    }
 
     // Links unpacked from the archive are not followed, so no program
     // outside the folder can become a candidate. ".exe" is matched without
@@ -85,47 +92,67 @@ bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settin
 {
     const auto& software = selection.softwareName;
 
+    // The dialogs of these two are still being answered when the installer
+    // has started: the dialog watch has the last word.
+    if ((software == "Driver" && isEnQx3) || (software == "KeyWeave" && ! isOldKeyWeave))
+        return false;
+
     if (software == "Driver" || software == "KeyWeave" || software == "Vortex Deck" || software == "Plugin")
         return true;
 
     return software == "Tessel Max" && settings.region == "en" && (! isNotQt || noDriverIncluded);
 }
 
-void handle (const juce::URL& url,
-             const juce::File& targetFile,
-             const Selection& selection,
-             const SharedSettings& settings,
-             const std::function<void (const juce::String&)>& statusCallback)
+Launch unpackAndLaunch (const juce::URL& url,
+                        const juce::File& targetFile,
+                        const Selection& selection,
+                        const std::function<bool()>& shouldStop)
 {
+    Launch launch;
     auto installer = targetFile;
 
     if (url.getFileName().endsWithIgnoreCase ("zip"))
     {
-        installer = unpackAndPickInstaller (targetFile);
+        installer = unpackAndPickInstaller (targetFile, shouldStop);
 
         if (installer == juce::File())
         {
             juce::Logger::writeToLog (noInstallerFound);
-            statusCallback (StatusText::downloadError);
-            return;
+            return launch;
         }
     }
 
-    const auto started = launchInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+    if (shouldStop != nullptr && shouldStop())
+        return launch;
+
+    launch.run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+    launch.kind = launch.run != nullptr ? Launch::Kind::started : Launch::Kind::notStarted;
+    launch.installer = installer;
 
     lastInstallerPath = installer.getFullPathName();
+    return launch;
+}
 
-    if (! reportsOwnOutcome (selection, settings))
-        return;
+juce::String settledStatus (const Launch& launch)
+{
+    switch (launch.kind)
+    {
+        case Launch::Kind::noInstaller:
+            return StatusText::downloadError;
 
-    if (started)
-    {
-        juce::Thread::sleep (settleTimeMs);
-        statusCallback (StatusText::installed);
+        case Launch::Kind::notStarted:
+            return StatusText::installError;
+
+        case Launch::Kind::started:
+            break;
     }
-    else
+
+    if (launch.run != nullptr && launch.run->hasEnded() && ! InstallerRun::meansInstalled (launch.run->getExitCode()))
     {
-        statusCallback (StatusText::installError);
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer ended with code " + juce::String (launch.run->getExitCode()));
+        return StatusText::installError;
     }
+
+    return StatusText::installed;
 }
 } // namespace DownloadResult

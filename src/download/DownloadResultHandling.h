@@ -7,25 +7,39 @@
 #include "devices/SharedSettings.h"
 #include "download/Selection.h"
 
+class InstallerRun;
+
 namespace DownloadResult
 {
+/** What became of a finished download. */
+struct Launch
+{
+    enum class Kind
+    {
+        noInstaller, // nothing in the package to run: "Download error"
+        notStarted, // the installer could not be started
+        started
+    };
+
+    Kind kind = Kind::noInstaller;
+    juce::File installer;
+    std::shared_ptr<InstallerRun> run; // while started: its end and exit code
+};
+
 /** Turns a finished download into a running installer: a ZIP archive is
     unpacked beside itself into a folder named after it and the installer
     for this system's architecture is picked from it; any other file is the
     installer itself. The installer is started silently and remembered in
-    lastInstallerPath. For the packages whose installers show no dialog to
-    answer (see reportsOwnOutcome) the outcome is reported here too:
-    "Installed" 2.5 s after the start, or "Install error". A package without
-    a usable installer ends in "Download error".
+    lastInstallerPath. Every step is logged.
 
-    DownloadMonitor::handleDownloadResult calls it when its download is
-    complete, with what the monitor holds.
+    It unpacks and starts a process, so the download monitor runs it on a
+    thread of its own; `shouldStop` is asked between two archive entries,
+    and a stop leaves no installer started.
 */
-void handle (const juce::URL& url,
-             const juce::File& targetFile,
-             const Selection& selection,
-             const SharedSettings& settings,
-             const std::function<void (const juce::String&)>& statusCallback);
+Launch unpackAndLaunch (const juce::URL& url,
+                        const juce::File& targetFile,
+                        const Selection& selection,
+                        const std::function<bool()>& shouldStop = nullptr);
 
 /** The program to run among the ".exe" files unpacked into `folder`, in the
     order given: one whose path inside the archive names the other
@@ -42,9 +56,16 @@ void handle (const juce::URL& url,
 juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& folder, const juce::String& systemBitness);
 
 /** True for the packages whose installers need no dialog answered, whose
-    outcome the result handling reports itself.
+    outcome the result handling reports itself, settleTimeMs after the start.
 */
 bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settings);
+
+/** The outcome of a package that reports its own, once settleTimeMs have
+    passed: "Download error" without an installer, "Install error" when it
+    did not start or has already ended with a code that means failure (the
+    code is logged), "Installed" otherwise.
+*/
+juce::String settledStatus (const Launch& launch);
 
 /** How long an installer that needs no answers is given before "Installed". */
 constexpr int settleTimeMs = 2500;

@@ -63,6 +63,8 @@ juce::String InstallMonitor::analyseWindow()
 
     // Nothing found yet, or the dialog cannot be found again by its title:
     // every lookup would find nothing.
+    lastPage = Page::none;
+
     if (windowTitle.isEmpty())
         return resultStill;
 
@@ -70,6 +72,8 @@ juce::String InstallMonitor::analyseWindow()
 
     if (dialog == 0)
         return resultStill;
+
+    lastPage = Page::unknown;
 
     const auto find = [&] (const char* className, const char* text)
     {
@@ -86,27 +90,34 @@ juce::String InstallMonitor::analyseWindow()
 
     if (const auto ok = find ("Button", "OK"); ok != 0 && find ("Static", languagePrompt) != 0)
     {
+        lastPage = Page::languageChoice;
         press (ok, "<InstallMonitor::analyseWindow> clicked OK button");
         return resultStill;
     }
 
     if (const auto install = find ("Button", "INSTALL"); install != 0)
     {
+        lastPage = Page::start;
         press (install, "<InstallMonitor::analyseWindow> clicked Install button");
         return resultStill;
     }
 
     if (find ("Static", driversRunning) != 0)
+    {
+        lastPage = Page::driversRunning;
         return resultStill;
+    }
 
     if (const auto rebootLater = find ("Button", "Reboot later"); rebootLater != 0)
     {
+        lastPage = Page::rebootQuestion;
         press (rebootLater, "<InstallMonitor::analyseWindow> clicked not reboot button");
         return resultDone;
     }
 
     if (const auto exit = find ("Button", "E&xit"); exit != 0 && find ("Static", completedText) != 0)
     {
+        lastPage = Page::completed;
         press (exit, "<InstallMonitor::analyseWindow> clicked exit button");
         return resultDone;
     }
@@ -118,6 +129,8 @@ juce::String InstallMonitor::analyseWindow()
 
         if (std::strstr (text.toRawUTF8(), failureText) != nullptr)
         {
+            lastPage = Page::failed;
+
             if (const auto exit = find ("Button", "E&xit"); exit != 0)
                 press (exit, nullptr);
 

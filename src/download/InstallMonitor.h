@@ -28,6 +28,27 @@ public:
     */
     juce::String analyseWindow();
 
+    /** The pages analyseWindow tells apart. */
+    enum class Page
+    {
+        none, // no dialog to look at
+        languageChoice,
+        start,
+        driversRunning,
+        rebootQuestion,
+        completed,
+        failed,
+        unknown // a dialog whose page no rule knows
+    };
+
+    /** The page the last analyseWindow saw. */
+    Page getLastPage() const { return lastPage; }
+
+    /** Pages on which analyseWindow presses a button and the installer is
+        expected to move on.
+    */
+    static bool isPressedToMoveOn (Page page) { return page == Page::languageChoice || page == Page::start; }
+
     const juce::String& getName() const { return name; }
     const juce::String& getWindowTitle() const { return windowTitle; }
 
@@ -38,4 +59,5 @@ public:
 private:
     juce::String name;
     juce::String windowTitle;
+    Page lastPage = Page::none;
 };

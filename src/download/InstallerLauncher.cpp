@@ -13,9 +13,9 @@ std::atomic<int> runningInstallers { 0 };
 
 /** Reads and drops the installer's output until it ends (nobody else reads
     the pipe, and an installer that fills it would stop for good), then waits
-    for it and reads its exit code, which says nothing the caller uses.
+    for it and keeps its exit code for whoever follows the run.
 */
-void waitForEnd (juce::ChildProcess& process)
+void waitForEnd (juce::ChildProcess& process, InstallerRun& run)
 {
     char buffer[4096];
 
@@ -24,26 +24,27 @@ void waitForEnd (juce::ChildProcess& process)
     }
 
     process.waitForProcessToFinish (-1);
-    [[maybe_unused]] const auto exitCode = process.getExitCode();
+    run.exitCode = process.getExitCode();
+    run.ended = true;
 }
 
 /** The body of an installer's thread. The process is released before the
     count drops, so nothing of the installer is left once it reads 0.
 */
-void waitThenRelease (std::shared_ptr<juce::ChildProcess>& process)
+void waitThenRelease (std::shared_ptr<juce::ChildProcess>& process, InstallerRun& run)
 {
-    waitForEnd (*process);
+    waitForEnd (*process, run);
     process.reset();
     --runningInstallers;
 }
 
 /** Waits for the started installer on a self-deleting thread of its own. */
-bool waitOnOwnThread (std::shared_ptr<juce::ChildProcess> process)
+bool waitOnOwnThread (std::shared_ptr<juce::ChildProcess> process, std::shared_ptr<InstallerRun> run)
 {
     ++runningInstallers;
 
-    if (juce::Thread::launch ([process]() mutable
-                              { waitThenRelease (process); }))
+    if (juce::Thread::launch ([process, run]() mutable
+                              { waitThenRelease (process, *run); }))
         return true;
 
     --runningInstallers;
@@ -77,6 +78,11 @@ juce::File getTesselMaxInstallerFolder()
 
 bool launchInstaller (juce::String region, juce::String softwareName, juce::String installerPath)
 {
+    return startInstaller (std::move (region), std::move (softwareName), std::move (installerPath)) != nullptr;
+}
+
+std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String softwareName, juce::String installerPath)
+{
     const auto switches = InstallerCommand::chooseSwitches (region, softwareName);
 
     if (InstallerCommand::isTesselMaxInstall (region, softwareName))
@@ -88,16 +94,21 @@ bool launchInstaller (juce::String region, juce::String softwareName, juce::Stri
     }
 
     if (! juce::File::isAbsolutePath (installerPath))
-        return false;
+        return nullptr;
 
     // Started here rather than on the thread, so that an installer that
     // cannot be started is reported to the caller instead of taken as running.
     auto process = std::make_shared<juce::ChildProcess>();
 
     if (! platform::programStarter().start (*process, juce::File (installerPath), switches, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-        return false;
+        return nullptr;
 
-    return waitOnOwnThread (std::move (process));
+    auto run = std::make_shared<InstallerRun>();
+
+    if (! waitOnOwnThread (std::move (process), run))
+        return nullptr;
+
+    return run;
 }
 
 int getRunningInstallerCount()

@@ -2,6 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
+#include <memory>
+
 /** Starts a downloaded installer silently, on a self-deleting thread of its
     own that waits for the installer to end, and returns at once.
 
@@ -17,6 +20,31 @@
     one that is not a program), so the caller can report it.
 */
 bool launchInstaller (juce::String region, juce::String softwareName, juce::String installerPath);
+
+/** One installer started by startInstaller: its thread marks the end and
+    keeps the exit code, for whoever follows the installation.
+*/
+class InstallerRun
+{
+public:
+    bool hasEnded() const { return ended.load(); }
+
+    /** The installer's exit code; meaningful once it has ended. */
+    juce::uint32 getExitCode() const { return exitCode.load(); }
+
+    /** 0, and 3010 or 1641 ("done, a restart is needed"): the installer
+        says it has installed.
+    */
+    static bool meansInstalled (juce::uint32 code) { return code == 0 || code == 3010 || code == 1641; }
+
+    std::atomic<bool> ended { false };
+    std::atomic<juce::uint32> exitCode { 0 };
+};
+
+/** launchInstaller that also hands over the run to follow; nullptr when the
+    installer could not be started.
+*/
+std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String softwareName, juce::String installerPath);
 
 /** Installers started by launchInstaller that have not ended yet. */
 int getRunningInstallerCount();

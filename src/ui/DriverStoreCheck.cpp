@@ -94,4 +94,13 @@ void run (const juce::String& deviceName, const juce::String& buttonText, const 
     if (matches.empty())
         juce::Logger::writeToLog (juce::String (tag) + "there's no corresponding driver available");
 }
+
+void runInBackground (const juce::String& deviceName, const juce::String& buttonText, const juce::String& pluginCaption)
+{
+    const auto check = [deviceName, buttonText, pluginCaption]
+    { run (deviceName, buttonText, pluginCaption); };
+
+    if (! juce::Thread::launch (check))
+        check();
+}
 } // namespace DriverStoreCheck

@@ -46,4 +46,9 @@ juce::String deleteCommand (const juce::String& systemToolFolder, const juce::St
     logs every match and its delete command.
 */
 void run (const juce::String& deviceName, const juce::String& buttonText, const juce::String& pluginCaption);
+
+/** run() on a thread of its own: pnputil is given two seconds, which the
+    caller does not wait for.
+*/
+void runInBackground (const juce::String& deviceName, const juce::String& buttonText, const juce::String& pluginCaption);
 } // namespace DriverStoreCheck

@@ -28,7 +28,6 @@ namespace
 constexpr juce::uint32 disabledButtonColour = 0xFFD3D3D3;
 constexpr juce::uint32 disabledButtonTextColour = 0xFF000000;
 constexpr const char* manualModeTitleSuffix = "[Manual mode]";
-constexpr int finishPauseMs = 2000;
 
 juce::Image languagePictureFor (const juce::String& language)
 {
@@ -224,52 +223,24 @@ juce::File InterfaceComponent::getPictureCacheFolder()
 
 juce::Image InterfaceComponent::loadImage (const juce::String& name)
 {
+    return pictureCache.fetchNow (valueOr (pictures, name));
+}
+
+void InterfaceComponent::showPictureOf (const juce::String& name)
+{
     const auto address = valueOr (pictures, name);
-    const auto fileName = LocalFileName::fromAddress (address, {});
 
-    auto folder = getPictureCacheFolder();
+    // The copy kept from before at once, the fresh one when it arrives; a
+    // picture of a device no longer shown is dropped.
+    productImage = pictureCache.getKept (address);
 
-    if (! folder.isDirectory())
-        folder.createDirectory();
+    pictureCache.refresh (address, [this, name] (juce::Image fresh)
+                          {
+                              if (name != currentDeviceName)
+                                  return;
 
-    // No address: nothing to fetch (as a download that cannot start).
-    if (address.isEmpty())
-        return {};
-
-    if (fileName.isEmpty())
-    {
-        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
-        return {};
-    }
-
-    const auto target = folder.getChildFile (fileName);
-    const auto temporary = folder.getChildFile (fileName == "temp_download" ? "temp_download.part" : "temp_download");
-
-    auto task = juce::URL (address).downloadToFile (temporary, juce::URL::DownloadTaskOptions());
-
-    if (task == nullptr)
-        return {};
-
-    while (! task->isFinished())
-        juce::Thread::sleep (50);
-
-    // An error page is no picture: it must not replace the copy from an earlier run.
-    const auto status = task->statusCode();
-    const auto arrived = ! task->hadError()
-                         && status >= 200 && status < 300
-                         && temporary.existsAsFile()
-                         && temporary.getSize() > 0
-                         && juce::ImageFileFormat::loadFrom (temporary).isValid();
-
-    if (arrived && temporary.moveFileTo (target))
-        writeLog ("<InterfaceComponent::loadImage> Loaded image: " + target.getFileName());
-    else
-        writeLog ("<InterfaceComponent::loadImage> download failed: " + address);
-
-    temporary.deleteFile();
-    task.reset();
-
-    return juce::ImageCache::getFromFile (target);
+                              productImage = fresh;
+                              repaint(); });
 }
 
 //==============================================================================
@@ -362,7 +333,7 @@ void InterfaceComponent::comboBoxChanged (juce::ComboBox* box)
 
     noticeLabel.setText (" ", juce::dontSendNotification);
     currentDeviceName = deviceCombo.getText();
-    productImage = loadImage (currentDeviceName);
+    showPictureOf (currentDeviceName);
     hide (statusLabel);
     updateButtons();
     repaint();
@@ -520,7 +491,7 @@ void InterfaceComponent::updateStatus (juce::String status)
 
             const auto buttonText = getSelectedButtonText();
             writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
-            DriverStoreCheck::run (currentDeviceName, buttonText, getLocalisedText ("plugin"));
+            DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
 
             noticeLabel.setText ("", juce::dontSendNotification);
             statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
@@ -565,6 +536,7 @@ void InterfaceComponent::updateStatus (juce::String status)
 
         case Reaction::manualInstall:
             unlockSelection();
+            updateButtons();
             endDownloadView();
             showStatusText (getLocalisedText ("unauthorised"));
             finish();
@@ -604,7 +576,12 @@ void InterfaceComponent::updateStatus (juce::String status)
             break;
 
         case Reaction::timeOut:
-            statusLabel.setText (getLocalisedText ("time_out"), juce::dontSendNotification);
+            // The installer still runs on its own: the window is the user's again.
+            unlockSelection();
+            updateButtons();
+            endDownloadView();
+            showStatusText (getLocalisedText ("time_out"));
+            show (logButton);
             isInstalling = false;
             break;
 
@@ -614,7 +591,6 @@ void InterfaceComponent::updateStatus (juce::String status)
             show (noticeLabel);
             hide (messageLabel);
             hide (manualButton);
-            juce::Thread::sleep (finishPauseMs);
             isInstalling = false;
             break;
 
@@ -635,9 +611,7 @@ void InterfaceComponent::updateStatus (juce::String status)
             endDownloadView();
             statusLabel.setText (cancelRequested ? " " : getLocalisedText ("server_error"), juce::dontSendNotification);
             show (statusLabel);
-            show (logButton);
-            juce::Thread::sleep (finishPauseMs);
-            isInstalling = false;
+            finish();
             break;
     }
 
@@ -646,8 +620,8 @@ void InterfaceComponent::updateStatus (juce::String status)
 
 void InterfaceComponent::finish()
 {
+    // The buttons shown again answer at once: the window is the user's.
     show (logButton);
-    juce::Thread::sleep (finishPauseMs);
     isInstalling = false;
     progressValue = 0.0;
 }
@@ -829,6 +803,15 @@ void InterfaceComponent::enterManualMode()
     // would take this for that install request again.
     selection.deviceName = {};
     sendChangeMessage();
+}
+
+void InterfaceComponent::showNothingOffered()
+{
+    noticeLabel.setText ("", juce::dontSendNotification);
+    hide (noticeLabel);
+    messageLabel.setText (getLocalisedText ("no_software"), juce::dontSendNotification);
+    show (messageLabel);
+    show (quitManualButton);
 }
 
 void InterfaceComponent::quitManualMode()

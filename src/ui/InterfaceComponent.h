@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "devices/SharedSettings.h"
+#include "download/PictureCache.h"
 #include "download/Selection.h"
 
 class CustomLookAndFeel;
@@ -42,6 +43,11 @@ public:
                         std::unordered_map<juce::String, juce::StringArray> driverDataToUse,
                         std::unordered_map<juce::String, juce::String> picturesToUse);
 
+    /** Manual selection found nothing this host may install: says so, with
+        the way back out of manual mode.
+    */
+    void showNothingOffered();
+
     /** Refills the device box from the catalogue held. */
     void updateItems();
 
@@ -55,8 +61,9 @@ public:
     void updateStatus (juce::String status);
 
     /** The device picture named in the catalogue, fetched into the picture
-        cache folder; an older cached copy when the download fails. Blocks
-        until the download has ended.
+        cache folder; an older cached copy when the download fails. Waits
+        for the download (at most the picture's time limit): the interface
+        itself fetches in the background when a device is shown.
     */
     juce::Image loadImage (const juce::String& name);
 
@@ -99,6 +106,7 @@ private:
     void setWindowTitle (const juce::String& title);
     void setLanguagePicture();
     void showUpdateHintOnce();
+    void showPictureOf (const juce::String& name);
 
     void askToDownloadInBrowser();
     void copyLogFile();
@@ -153,6 +161,9 @@ private:
 
     /** The OS-update hint has been shown for the empty catalogue held now. */
     bool updateHintShown = false;
+
+    // Last: its fetches end before what their callbacks use goes.
+    PictureCache pictureCache { getPictureCacheFolder() };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InterfaceComponent)
 };

@@ -235,65 +235,137 @@ TEST (DownloadMonitor, CanBeDestroyedAtAnyTimeDuringTheDownload)
     }
 }
 
-TEST (DownloadMonitor, WatchEndsAfterSixtyOneTicksWithoutTheInstallersDialog)
+namespace
 {
-    MonitoredRequest request;
-    request.publishArchive ("tesselmax/TesselMax.zip", "QX4 Setup.silent.exe");
-    chooseTesselMaxNewBuildWithDriver();
-
-    request.start ("tesselmax/TesselMax.zip", "Tessel Max");
-    ASSERT_TRUE (request.waitFor (StatusText::downloaded));
-    ASSERT_TRUE (runMessageLoopUntil ([&]
-                                      { return request.log.countContaining ("Downloaded in") == 1; }));
-
-    // Drive the ticks directly rather than waiting half a minute.
-    request.monitor->stopTimer();
-    request.monitor->startTimer (100000);
-
-    // A real tick or two may have come before the timer was held.
-    int calls = 0;
-
-    while (calls < 100 && ! request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!"))
+/** A request whose ticks the test drives itself, each once the monitor's
+    worker has finished what the previous tick gave it.
+*/
+struct DrivenRequest : MonitoredRequest
+{
+    /** Downloads `path`, then holds the timer (running, so the watch goes on). */
+    void download (const juce::String& path, const juce::String& softwareName)
     {
-        EXPECT_TRUE (request.monitor->isTimerRunning());
-        request.monitor->timerCallback();
-        ++calls;
+        start (path, softwareName);
+        monitor->startTimer (1000000);
+        ASSERT_TRUE (waitFor (StatusText::downloaded));
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return log.countContaining ("Downloaded in") == 1; }));
     }
 
-    EXPECT_GE (calls, 58);
-    EXPECT_LE (calls, 61);
-    EXPECT_FALSE (request.monitor->isTimerRunning());
-    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded)) << "the time-out is only logged";
+    void tick()
+    {
+        EXPECT_TRUE (runMessageLoopUntil ([&]
+                                          { return monitor->isWorkerIdle(); }));
+        monitor->timerCallback();
+    }
+
+    /** Ticks until the monitor stops (at most `limit`); how many it took. */
+    int tickUntilStopped (int limit)
+    {
+        int calls = 0;
+
+        while (calls < limit && monitor->isTimerRunning())
+        {
+            tick();
+            ++calls;
+        }
+
+        return calls;
+    }
+};
+} // namespace
+
+TEST (DownloadMonitor, InstallerPhaseWithoutADialogEndsByTheInstallersOwnWord)
+{
+    chooseTesselMaxNewBuildWithDriver();
+
+    // One tick takes the started installer; 61 more without its dialog end the watch.
+    const struct
+    {
+        const char* what;
+        juce::String installer;
+        juce::String status;
+    } cases[] = {
+        { "ended, saying it installed", "#!/bin/sh\nexit 0\n", StatusText::installed },
+        { "ended, saying it failed", "#!/bin/sh\nexit 7\n", StatusText::installError },
+        { "still running", "#!/bin/sh\nsleep 3\n", StatusText::timeOut },
+    };
+
+    for (const auto& c : cases)
+    {
+        DrivenRequest request;
+        request.publish ("tesselmax/Tessel Max Setup.exe", c.installer);
+        request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
+
+        // The installer ends (or not) while nobody looks.
+        if (c.status != StatusText::timeOut)
+        {
+            ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+        }
+
+        EXPECT_EQ (request.tickUntilStopped (100), 62) << c.what;
+        EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!")) << c.what;
+        EXPECT_EQ (request.getOutcomes().joinIntoString ("|"), juce::String (StatusText::downloaded) + "|" + c.status) << c.what;
+    }
+}
+
+TEST (DownloadMonitor, InstallerPageThatNeedsTheUserEndsInManualInstall)
+{
+    chooseTesselMaxNewBuildWithDriver();
+
+    const struct
+    {
+        const char* what;
+        std::vector<FakeWindowAutomation::Control> page;
+        int ticks;
+    } cases[] = {
+        // Pressed on every look, and the page stays: stuck after 21 presses in a row.
+        { "a start page that does not move on", { { "Button", "INSTALL" } }, 1 + 1 + 22 },
+        // Seen on every look: two minutes of an unknown page.
+        { "a page no rule knows", { { "Static", "Choose the destination folder" }, { "Button", "Browse..." } }, 1 + 1 + 241 },
+    };
+
+    for (const auto& c : cases)
+    {
+        DrivenRequest request;
+        request.publish ("tesselmax/Tessel Max Setup.exe", "#!/bin/sh\nexit 0\n");
+        request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
+
+        FakeWindowAutomation windows;
+        windows.addWindow ("#32770", "QX4 Tessel Max Setup", c.page);
+
+        EXPECT_EQ (request.tickUntilStopped (400), c.ticks) << c.what;
+        EXPECT_EQ (request.getOutcomes().joinIntoString ("|"), juce::String (StatusText::downloaded) + "|" + StatusText::manualInstall) << c.what;
+        EXPECT_FALSE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!")) << c.what;
+    }
 }
 
 TEST (DownloadMonitor, SightingsOfTheInstallersDialogAreCountedAcrossRequests)
 {
-    MonitoredRequest request;
+    DrivenRequest request;
     request.publishArchive ("qx4/HubDriver.zip", "QX4 Setup.silent.exe");
-    isEnQx3 = true; // a HubDriver fetched online: watched without a time limit
+    isEnQx3 = true; // a HubDriver fetched online: watched while its installer runs
 
-    request.start ("qx4/HubDriver.zip", "HubDriver");
-    ASSERT_TRUE (request.waitFor (StatusText::downloaded));
-    ASSERT_TRUE (runMessageLoopUntil ([&]
-                                      { return request.log.countContaining ("Downloaded in") == 1; }));
-    request.monitor->stopTimer();
+    request.download ("qx4/HubDriver.zip", "HubDriver");
+    request.tick(); // the started installer is taken
 
     FakeWindowAutomation windows;
     windows.addWindow ("#32770", "QX4 Setup", { { "Static", "Installing USB drivers." } });
 
     windowSightings = 9; // seen by earlier requests
-    request.monitor->timerCallback();
+    request.tick(); // looks
+    request.tick(); // the look's outcome
     EXPECT_EQ (windowSightings, 10);
     EXPECT_TRUE (request.monitor->hasDownloader());
 
-    request.monitor->timerCallback();
+    request.tick();
     EXPECT_EQ (windowSightings, 0);
     EXPECT_FALSE (request.monitor->hasDownloader());
     EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> Downloaded, auto installing..."));
 
-    // With the online driver the watch never gives up.
-    for (int tick = 0; tick < 70; ++tick)
-        request.monitor->timerCallback();
+    // A page that is being worked on is no reason to give up.
+    for (int tick = 0; tick < 300; ++tick)
+        request.tick();
 
     EXPECT_FALSE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!"));
     EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded));

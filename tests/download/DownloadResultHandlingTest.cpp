@@ -2,6 +2,7 @@
 
 #include "core/ProcessState.h"
 #include "download/DownloadResultHandling.h"
+#include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
 #include "support/FakeInstaller.h"
 #include "support/LogCapture.h"
@@ -44,14 +45,22 @@ struct FinishedDownload
     /** The folder the archive is unpacked into. */
     juce::File unpacked (const juce::String& path) const { return file.getSiblingFile (file.getFileNameWithoutExtension()).getChildFile (path); }
 
+    /** The statuses the result handling leads to once the installer has
+        settled (the monitor waits settleTimeMs; here the installer's end).
+    */
     juce::StringArray handle (const juce::String& softwareName)
     {
         selection.softwareName = softwareName;
-        juce::StringArray statuses;
-        DownloadResult::handle (url, file, selection, settings, [&] (const juce::String& status)
-                                { statuses.add (status); });
+        const auto launch = DownloadResult::unpackAndLaunch (url, file, selection);
         EXPECT_TRUE (FakeInstaller::waitForInstallersToEnd());
-        return statuses;
+
+        if (launch.kind == DownloadResult::Launch::Kind::noInstaller)
+            return { StatusText::downloadError };
+
+        if (! DownloadResult::reportsOwnOutcome (selection, settings))
+            return {};
+
+        return { DownloadResult::settledStatus (launch) };
     }
 
     SimulatedHostFolder host;
@@ -119,7 +128,7 @@ TEST (DownloadResultHandling, SingleProgramInAnArchiveIsTakenWhateverItsName)
     FinishedDownload download ("KeyWeave-2.4.zip");
     download.makeArchive ({ { "bin/KeyWeave Installer.EXE", installer() }, { "bin/notes.txt", "notes" } });
 
-    EXPECT_EQ (download.handle ("KeyWeave"), juce::StringArray (StatusText::installed));
+    EXPECT_EQ (download.handle ("KeyWeave"), juce::StringArray()) << "the current KeyWeave's dialogs are watched";
     EXPECT_TRUE (download.log.contains (logTag + "Only single one .exe: keyweaveinstaller.exe"));
 
     const auto runs = FakeInstaller::readRuns (download.unpacked ("bin/KeyWeave Installer.EXE"));
@@ -200,4 +209,28 @@ TEST (DownloadResultHandling, OnlyPackagesWithoutDialogsReportTheirOutcome)
     download.file.replaceWithText ("MZ This program cannot be run in DOS mode.");
     EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::installError));
     EXPECT_EQ (download.handle ("Tessel Max"), juce::StringArray()) << "the dialog watch decides for this one";
+
+    // Nor is one that has ended saying it failed; "done, restart needed" is a success.
+    const std::pair<const char*, const char*> exits[] = { { "exit 7", StatusText::installError },
+                                                          { "exit 1", StatusText::installError },
+                                                          { "exit 0", StatusText::installed } };
+
+    for (const auto& [script, status] : exits)
+    {
+        FinishedDownload ended ("Plugin Setup.exe");
+        ended.file.replaceWithText ("#!/bin/sh\n" + juce::String (script) + "\n", false, false, "\n");
+        EXPECT_EQ (ended.handle ("Plugin"), juce::StringArray (status)) << script;
+    }
+
+    EXPECT_TRUE (InstallerRun::meansInstalled (3010));
+    EXPECT_TRUE (InstallerRun::meansInstalled (1641));
+    EXPECT_FALSE (InstallerRun::meansInstalled (255));
+
+    // The dialogs of the EN QX4 driver are still to be answered when its
+    // installer starts: the watch has the last word.
+    FinishedDownload watched ("Setup.exe");
+    watched.file.replaceWithText (installer(), false, false, "\n");
+    isEnQx3 = true;
+    EXPECT_EQ (watched.handle ("Driver"), juce::StringArray());
+    isEnQx3 = false;
 }

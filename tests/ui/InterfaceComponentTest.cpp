@@ -461,7 +461,10 @@ TEST (InterfaceComponent, DownloadedDriverPackageChecksTheDriverStore)
     LogCapture log;
     t.ui->updateStatus ("Downloaded");
 
+    // pnputil runs in the background: the window does not wait for it.
     EXPECT_TRUE (log.contains ("<InterfaceComponent::buttonClicked> buttonText: HubDriver[end]"));
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return log.countContaining ("/uninstall /force") > 0; }));
     EXPECT_TRUE (log.contains ("found: velmora_qx4.inf - oem12.inf"));
     EXPECT_TRUE (log.contains ((t.host / "System32").getFullPathName() + "/pnputil.exe /delete-driver oem12.inf /uninstall /force"));
     EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("downloaded"));
@@ -490,6 +493,7 @@ TEST (InterfaceComponent, InstallerFailureShowsItsTextAndOffersRetry)
     EXPECT_EQ (t.find<juce::Button> ("retryButton")->getButtonText(), cn ("重试"));
     EXPECT_TRUE (t.find ("installButton1")->isEnabled());
     EXPECT_TRUE (t.isShown ("logButton"));
+
     EXPECT_FALSE (isInstalling);
 
     bool ownClicks = false, childClicks = false;
@@ -583,8 +587,11 @@ TEST (InterfaceComponent, PicturesAreCachedBelowTheHostAndDrawnInTheirBox)
     LogCapture log;
     t.setDevices ({ "Wide", "Tall", "Up" }, {}, {}, { { "Wide", server.urlFor ("pictures/wide.png") }, { "Tall", server.urlFor ("pictures/tall.png") }, { "Up", server.urlFor ("pictures/..") } });
 
+    // The pictures arrive in the background, after the device is shown.
     const auto cache = t.host / "ProgramData/Velmora/StratosetDriver";
     EXPECT_EQ (InterfaceComponent::getPictureCacheFolder(), cache);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return log.contains ("<InterfaceComponent::loadImage> Loaded image: tall.png"); }));
     EXPECT_TRUE (cache.getChildFile ("tall.png").existsAsFile());
     EXPECT_FALSE (cache.getChildFile ("temp_download").exists());
 
@@ -598,7 +605,8 @@ TEST (InterfaceComponent, PicturesAreCachedBelowTheHostAndDrawnInTheirBox)
 
     combo->setSelectedId (3, juce::sendNotificationSync);
     EXPECT_EQ (combo->getText(), "Wide");
-    EXPECT_TRUE (log.contains ("<InterfaceComponent::loadImage> Loaded image: wide.png"));
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return log.contains ("<InterfaceComponent::loadImage> Loaded image: wide.png"); }));
     EXPECT_EQ (pixel (311, 61), juce::Colours::red);
     EXPECT_EQ (pixel (588, 198), juce::Colours::red);
     EXPECT_EQ (pixel (588, 202), juce::Colours::white) << "280 x 140 at (310, 60)";

@@ -1,0 +1,102 @@
+#include "download/PictureCache.h"
+
+#include "download/LocalFileName.h"
+
+namespace
+{
+void logFailure (const juce::String& address)
+{
+    juce::Logger::writeToLog ("<InterfaceComponent::loadImage> download failed: " + address);
+}
+} // namespace
+
+PictureCache::PictureCache (juce::File folderToUse)
+    : folder (std::move (folderToUse))
+{
+}
+
+PictureCache::~PictureCache() = default;
+
+juce::File PictureCache::keptFileFor (const juce::String& address) const
+{
+    const auto name = LocalFileName::fromAddress (address, {});
+    return name.isEmpty() ? juce::File() : folder.getChildFile (name);
+}
+
+juce::File PictureCache::partFileFor (const juce::File& kept) const
+{
+    // Its own file per fetch: two fetches of one picture may overlap.
+    return folder.getChildFile (kept.getFileName() + ".part").getNonexistentSibling (false);
+}
+
+juce::Image PictureCache::getKept (const juce::String& address) const
+{
+    const auto kept = keptFileFor (address);
+    return kept.existsAsFile() ? juce::ImageCache::getFromFile (kept) : juce::Image();
+}
+
+juce::Image PictureCache::accept (bool arrived, const juce::String& address, const juce::File& part, const juce::File& kept)
+{
+    // An error page is no picture: it must not replace the copy from an earlier run.
+    if (arrived && juce::ImageFileFormat::loadFrom (part).isValid() && part.moveFileTo (kept))
+        juce::Logger::writeToLog ("<InterfaceComponent::loadImage> Loaded image: " + kept.getFileName());
+    else
+        logFailure (address);
+
+    part.deleteFile();
+    return getKept (address);
+}
+
+void PictureCache::refresh (const juce::String& address, std::function<void (juce::Image)> onDone)
+{
+    if (! folder.isDirectory())
+        folder.createDirectory();
+
+    // No address: nothing to fetch, and nothing kept.
+    if (address.isEmpty())
+        return;
+
+    const auto kept = keptFileFor (address);
+
+    if (kept == juce::File())
+    {
+        logFailure (address);
+        return;
+    }
+
+    const auto part = partFileFor (kept);
+    auto* fetch = running.emplace_back (std::make_unique<FileFetch> (juce::URL (address), part, limits)).get();
+
+    // Called by the fetch's own timer on the message thread; the fetch goes
+    // once its answer has been taken.
+    fetch->setOnFinished ([this, fetch, address, part, kept, onDone] (bool arrived)
+                          {
+                              const auto picture = accept (arrived, address, part, kept);
+
+                              running.erase (std::remove_if (running.begin(), running.end(), [fetch] (const auto& f)
+                                                             { return f.get() == fetch; }),
+                                             running.end());
+
+                              if (onDone != nullptr)
+                                  onDone (picture); });
+}
+
+juce::Image PictureCache::fetchNow (const juce::String& address)
+{
+    if (! folder.isDirectory())
+        folder.createDirectory();
+
+    if (address.isEmpty())
+        return {};
+
+    const auto kept = keptFileFor (address);
+
+    if (kept == juce::File())
+    {
+        logFailure (address);
+        return {};
+    }
+
+    const auto part = partFileFor (kept);
+    return accept (FileFetch::fetchNow (juce::URL (address), part, limits), address, part, kept);
+}
