@@ -6,7 +6,7 @@ bool DriverMonitor::isDriverExist (const juce::String& name)
 {
     _searchName = UsbRules::normaliseProductName (name);
 
-    const auto devices = platform::usbDevices().enumeratePresentDevices();
+    const auto devices = remembered.has_value() ? *remembered : platform::usbDevices().enumeratePresentDevices();
 
     if (! devices.has_value())
     {
@@ -27,4 +27,9 @@ bool DriverMonitor::isDriverExist (const juce::String& name)
     }
 
     return false;
+}
+
+void DriverMonitor::rememberPresentDevices()
+{
+    remembered = platform::usbDevices().enumeratePresentDevices();
 }

@@ -1,7 +1,6 @@
 #include "ui/InterfaceComponent.h"
 
-#include "download/InstallMonitor.h"
-#include "download/InstallerLauncher.h"
+#include "download/InstallerRetry.h"
 
 #include "app/RunLog.h"
 #include "core/ProcessState.h"
@@ -285,6 +284,7 @@ void InterfaceComponent::updateItems()
     if (! isEmpty)
     {
         DriverMonitor monitor;
+        monitor.rememberPresentDevices();
         items = catalogue.sortAndSplit (manualModeActive, [&monitor] (const juce::String& name)
                                         { return monitor.isDriverExist (name); });
     }
@@ -836,20 +836,12 @@ void InterfaceComponent::retryInstaller()
         return;
     }
 
-    // One look at the installer's dialog right after the start; its pages are
-    // the user's to answer after that.
-    InstallMonitor watcher (selection.deviceName);
-    launchInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+    const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    if (! watcher.findInstallerWindow())
-        return;
-
-    const auto outcome = watcher.analyseWindow();
-
-    if (outcome == InstallMonitor::resultDone)
-        updateStatus (StatusText::installed);
-    else if (StatusText::isInstallerFailure (outcome))
-        updateStatus (outcome);
+    InstallerRetry::launchInBackground (selection, installer, [safeThis] (const juce::String& status)
+                                        {
+                                            if (safeThis != nullptr)
+                                                safeThis->updateStatus (status); });
 }
 
 void InterfaceComponent::openPluginPage()

@@ -664,7 +664,9 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     ASSERT_EQ (runs.size(), 1u);
     EXPECT_EQ (runs[0].arguments, juce::StringArray ("/S", "/allusers")) << "Tessel Max in region cn";
 
-    EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("error6") + "(6)");
+    // The look at the dialog happens off the message thread; its outcome follows.
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return t.textOf ("statusLabel") == t.ui->getLocalisedText ("error6") + "(6)"; }));
     EXPECT_TRUE (t.isShown ("retryButton")) << "the failure offers Retry again";
 
     // This time the dialog says the installation has completed.
@@ -674,6 +676,7 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
 
     EXPECT_EQ (FakeInstaller::readRuns (installer).size(), 2u);
-    EXPECT_TRUE (t.textOf ("statusLabel").endsWith (" " + t.ui->getLocalisedText ("installed")));
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return t.textOf ("statusLabel").endsWith (" " + t.ui->getLocalisedText ("installed")); }));
     EXPECT_FALSE (t.isShown ("retryButton"));
 }

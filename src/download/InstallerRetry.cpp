@@ -1,0 +1,44 @@
+#include "download/InstallerRetry.h"
+
+#include "download/InstallMonitor.h"
+#include "download/InstallerLauncher.h"
+#include "download/StatusText.h"
+
+#include <juce_events/juce_events.h>
+
+namespace InstallerRetry
+{
+juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer)
+{
+    InstallMonitor watcher (selection.deviceName);
+    launchInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+
+    if (! watcher.findInstallerWindow())
+        return {};
+
+    const auto outcome = watcher.analyseWindow();
+
+    if (outcome == InstallMonitor::resultDone)
+        return StatusText::installed;
+
+    if (StatusText::isInstallerFailure (outcome))
+        return outcome;
+
+    return {};
+}
+
+void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus)
+{
+    const auto retry = [selection, installer, onStatus]
+    {
+        const auto status = launchAndLookOnce (selection, installer);
+
+        if (status.isNotEmpty())
+            juce::MessageManager::callAsync ([onStatus, status]
+                                             { onStatus (status); });
+    };
+
+    if (! juce::Thread::launch (retry))
+        retry();
+}
+} // namespace InstallerRetry
