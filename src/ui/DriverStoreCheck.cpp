@@ -77,7 +77,11 @@ void run (const juce::String& deviceName, const juce::String& buttonText, const 
         return;
     }
 
-    pnputil.waitForProcessToFinish (pnputilWaitMs);
+    // A pnputil that has not ended by then is not waited for any longer:
+    // what it wrote so far is read, and it is stopped so the read ends.
+    if (! pnputil.waitForProcessToFinish (pnputilWaitMs))
+        pnputil.kill();
+
     const auto lines = juce::StringArray::fromLines (pnputil.readAllProcessOutput());
 
     const auto key = matchKeyFor (deviceName);
