@@ -23,10 +23,12 @@
     otherwise the sanitizer's own poll() is the caller.
 
     Measuring starts at the first run-loop poll: building the window before
-    the loop runs is not counted. Only the program's main thread (thread id
-    equal to the process id) of the process that loaded the library first is
-    watched; the output variable is taken out of the environment at load, so
-    the programs it starts (which inherit LD_PRELOAD) stay silent.
+    the loop runs is not counted. Only the main thread (thread id equal to
+    the process id) is watched. The programs the program starts inherit
+    LD_PRELOAD and the variables below, and wrappers such as env or setsid
+    load the library too; none of them runs such a loop, so they stay
+    silent. Should one of them run one after all, it finds the file claimed
+    by a live process (its pid line) and stays silent as well.
 
     From the shell (a sanitizer build also needs
     ASAN_OPTIONS=verify_asan_link_order=0):
@@ -46,6 +48,7 @@
     The file is rewritten in one step (a temporary file, then rename) when
     the longest gap grows, every STRATOSET_STALL_PROBE_EVERY_MS and at exit.
     Times are milliseconds; *_at_ms and since_ms are CLOCK_MONOTONIC.
+      pid          the process measured
       max_gap_ms   the longest busy gap
       max_at_ms    when that gap began
       passes       run-loop polls that returned
@@ -55,7 +58,8 @@
                    wake-ups, when it has nothing to do
       since_ms     the entry of the first run-loop poll
       now_ms       when the file was written
-      busy_ms      the gap in progress then (0 while the loop waits in poll)
+      busy_ms      the gap in progress then (0 while the loop waits in poll,
+                   and in the last figures, written at exit)
 */
 
 #define _GNU_SOURCE
@@ -64,6 +68,7 @@
 #include <link.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -85,7 +90,7 @@ struct CodeSegment
 
 static char outputPath[4096];
 static long everyMs;
-static pid_t watchedPid;
+static pid_t watchedPid; // 0: not measuring in this process
 
 // The executable's code, found at the first poll of the main thread.
 static struct CodeSegment codeSegments[maxCodeSegments];
@@ -99,7 +104,8 @@ static int measuring;
 static int inPoll;
 static double sinceMs, lastReturnMs, maxGapMs, maxAtMs;
 static unsigned long long passes, ready, timeouts, sleeps;
-static int finished;
+static int ended; // the program is exiting: no gap in progress any more
+static int finished; // the last figures are written
 
 // Only one writer of the file at a time.
 static pthread_mutex_t fileLock = PTHREAD_MUTEX_INITIALIZER;
@@ -123,9 +129,26 @@ __attribute__ ((constructor)) static void stallProbeLoad (void)
 
     const char* every = getenv ("STRATOSET_STALL_PROBE_EVERY_MS");
     everyMs = every != NULL ? atol (every) : 0;
+}
 
-    unsetenv ("STRATOSET_STALL_PROBE_OUT");
-    unsetenv ("STRATOSET_STALL_PROBE_EVERY_MS");
+// Whether the file already holds the figures of another process still running.
+static int claimedByAnother (void)
+{
+    const int fd = open (outputPath, O_RDONLY | O_CLOEXEC);
+
+    if (fd < 0)
+        return 0;
+
+    char text[64] = { 0 };
+    const ssize_t length = read (fd, text, sizeof (text) - 1);
+    close (fd);
+
+    int owner = 0;
+
+    if (length <= 0 || sscanf (text, "pid %d", &owner) != 1 || owner <= 0 || owner == (int) getpid())
+        return 0;
+
+    return kill ((pid_t) owner, 0) == 0;
 }
 
 static int isMainThread (void)
@@ -179,12 +202,13 @@ static int calledFromExecutable (const void* caller)
 static int formatFigures (char* text, size_t size)
 {
     const double now = nowMs();
-    const double busy = inPoll ? 0.0 : now - lastReturnMs;
+    const double busy = inPoll || ended ? 0.0 : now - lastReturnMs;
 
     return snprintf (text,
                      size,
-                     "max_gap_ms %.3f\nmax_at_ms %.3f\npasses %llu\nready %llu\ntimeouts %llu\nsleeps %llu\n"
+                     "pid %d\nmax_gap_ms %.3f\nmax_at_ms %.3f\npasses %llu\nready %llu\ntimeouts %llu\nsleeps %llu\n"
                      "since_ms %.3f\nnow_ms %.3f\nbusy_ms %.3f\n",
+                     (int) watchedPid,
                      maxGapMs,
                      maxAtMs,
                      passes,
@@ -258,6 +282,7 @@ __attribute__ ((destructor)) static void stallProbeUnload (void)
 
     pthread_mutex_lock (&lock);
     const int started = measuring;
+    ended = 1;
     pthread_mutex_unlock (&lock);
 
     if (! started)
@@ -349,6 +374,19 @@ static int watchedPoll (struct pollfd* fds, nfds_t count, int timeout, const voi
 
     if (watchedPid == 0 || count < 2 || ! isMainThread() || ! calledFromExecutable (caller))
         return next (fds, count, timeout);
+
+    static int claimChecked; // touched by the main thread only
+
+    if (! claimChecked)
+    {
+        claimChecked = 1;
+
+        if (claimedByAnother())
+        {
+            watchedPid = 0;
+            return next (fds, count, timeout);
+        }
+    }
 
     enterRunLoopPoll (timeout);
     const int result = next (fds, count, timeout);
