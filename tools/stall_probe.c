@@ -51,6 +51,7 @@
       pid          the process measured
       max_gap_ms   the longest busy gap
       max_at_ms    when that gap began
+      top_gaps_ms  the five longest gaps, longest first (0: none yet)
       passes       run-loop polls that returned
       ready        ... with descriptors ready
       timeouts     ... because their timeout ran out (0 included)
@@ -80,7 +81,8 @@ typedef int (*PollFunction) (struct pollfd*, nfds_t, int);
 
 enum
 {
-    maxCodeSegments = 8
+    maxCodeSegments = 8,
+    numTopGaps = 5
 };
 
 struct CodeSegment
@@ -103,6 +105,7 @@ static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
 static int measuring;
 static int inPoll;
 static double sinceMs, lastReturnMs, maxGapMs, maxAtMs;
+static double topGaps[numTopGaps];
 static unsigned long long passes, ready, timeouts, sleeps;
 static int ended; // the program is exiting: no gap in progress any more
 static int finished; // the last figures are written
@@ -206,11 +209,16 @@ static int formatFigures (char* text, size_t size)
 
     return snprintf (text,
                      size,
-                     "pid %d\nmax_gap_ms %.3f\nmax_at_ms %.3f\npasses %llu\nready %llu\ntimeouts %llu\nsleeps %llu\n"
+                     "pid %d\nmax_gap_ms %.3f\nmax_at_ms %.3f\ntop_gaps_ms %.1f %.1f %.1f %.1f %.1f\npasses %llu\nready %llu\ntimeouts %llu\nsleeps %llu\n"
                      "since_ms %.3f\nnow_ms %.3f\nbusy_ms %.3f\n",
                      (int) watchedPid,
                      maxGapMs,
                      maxAtMs,
+                     topGaps[0],
+                     topGaps[1],
+                     topGaps[2],
+                     topGaps[3],
+                     topGaps[4],
                      passes,
                      ready,
                      timeouts,
@@ -323,6 +331,16 @@ static void enterRunLoopPoll (int timeout)
     else
     {
         const double gap = now - lastReturnMs;
+
+        if (gap > topGaps[numTopGaps - 1])
+        {
+            int i = numTopGaps - 1;
+
+            for (; i > 0 && topGaps[i - 1] < gap; --i)
+                topGaps[i] = topGaps[i - 1];
+
+            topGaps[i] = gap;
+        }
 
         if (gap > maxGapMs)
         {
