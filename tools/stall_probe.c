@@ -92,7 +92,7 @@ struct CodeSegment
 
 static char outputPath[4096];
 static long everyMs;
-static pid_t watchedPid; // 0: not measuring in this process
+static pid_t watchedPid; // 0: not measuring in this process (read from any thread)
 
 // The executable's code, found at the first poll of the main thread.
 static struct CodeSegment codeSegments[maxCodeSegments];
@@ -112,6 +112,8 @@ static int finished; // the last figures are written
 
 // Only one writer of the file at a time.
 static pthread_mutex_t fileLock = PTHREAD_MUTEX_INITIALIZER;
+
+static pid_t getWatchedPid (void) { return __atomic_load_n (&watchedPid, __ATOMIC_RELAXED); }
 
 static double nowMs (void)
 {
@@ -211,7 +213,7 @@ static int formatFigures (char* text, size_t size)
                      size,
                      "pid %d\nmax_gap_ms %.3f\nmax_at_ms %.3f\ntop_gaps_ms %.1f %.1f %.1f %.1f %.1f\npasses %llu\nready %llu\ntimeouts %llu\nsleeps %llu\n"
                      "since_ms %.3f\nnow_ms %.3f\nbusy_ms %.3f\n",
-                     (int) watchedPid,
+                     (int) getWatchedPid(),
                      maxGapMs,
                      maxAtMs,
                      topGaps[0],
@@ -231,7 +233,7 @@ static int formatFigures (char* text, size_t size)
 static void writeFile (const char* text, int length)
 {
     char temporary[sizeof (outputPath) + 32];
-    snprintf (temporary, sizeof (temporary), "%s.%d.tmp", outputPath, (int) watchedPid);
+    snprintf (temporary, sizeof (temporary), "%s.%d.tmp", outputPath, (int) getWatchedPid());
 
     const int fd = open (temporary, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
 
@@ -250,7 +252,7 @@ static void writeFile (const char* text, int length)
 // Formats and writes the figures; `wait` 0: give up if another write is on.
 static void publish (int wait)
 {
-    if (getpid() != watchedPid)
+    if (getWatchedPid() == 0 || getpid() != getWatchedPid())
         return;
 
     if (wait)
@@ -285,7 +287,7 @@ static void* writeEveryInterval (void* unused)
 
 __attribute__ ((destructor)) static void stallProbeUnload (void)
 {
-    if (watchedPid == 0)
+    if (getWatchedPid() == 0)
         return;
 
     pthread_mutex_lock (&lock);
@@ -305,12 +307,17 @@ __attribute__ ((destructor)) static void stallProbeUnload (void)
 
 static PollFunction realPoll (void)
 {
-    static PollFunction next;
+    static PollFunction next; // any thread may be the first to look it up
 
-    if (next == NULL)
-        next = (PollFunction) dlsym (RTLD_NEXT, "poll");
+    PollFunction found = __atomic_load_n (&next, __ATOMIC_ACQUIRE);
 
-    return next;
+    if (found == NULL)
+    {
+        found = (PollFunction) dlsym (RTLD_NEXT, "poll");
+        __atomic_store_n (&next, found, __ATOMIC_RELEASE);
+    }
+
+    return found;
 }
 
 // The main thread enters a run-loop poll: the gap since the last one ends.
@@ -390,7 +397,7 @@ static int watchedPoll (struct pollfd* fds, nfds_t count, int timeout, const voi
 {
     const PollFunction next = realPoll();
 
-    if (watchedPid == 0 || count < 2 || ! isMainThread() || ! calledFromExecutable (caller))
+    if (getWatchedPid() == 0 || count < 2 || ! isMainThread() || ! calledFromExecutable (caller))
         return next (fds, count, timeout);
 
     static int claimChecked; // touched by the main thread only
@@ -401,7 +408,7 @@ static int watchedPoll (struct pollfd* fds, nfds_t count, int timeout, const voi
 
         if (claimedByAnother())
         {
-            watchedPid = 0;
+            __atomic_store_n (&watchedPid, 0, __ATOMIC_RELAXED);
             return next (fds, count, timeout);
         }
     }
