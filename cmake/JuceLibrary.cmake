@@ -5,6 +5,33 @@ if (WIN32)
     include (cmake/windows/JuceModulesForWindows.cmake)
 else()
     find_package (JUCE 7.0.5 CONFIG REQUIRED)
+
+    # juce_gui_basics from a copy with cmake/linux/juce-gui-basics-idle.patch
+    # applied (the patch says why), made at configure time and made afresh
+    # when the patch or Debian's module changes.
+    get_target_property (stratoset_gui_basics_unit juce_gui_basics INTERFACE_SOURCES)
+    get_filename_component (stratoset_gui_basics_dir "${stratoset_gui_basics_unit}" DIRECTORY)
+    set (stratoset_juce_patch "${PROJECT_SOURCE_DIR}/cmake/linux/juce-gui-basics-idle.patch")
+    file (SHA256 "${stratoset_juce_patch}" stratoset_patch_hash)
+    file (SHA256 "${stratoset_gui_basics_dir}/native/juce_linux_Windowing.cpp" stratoset_module_hash)
+    string (SUBSTRING "${stratoset_patch_hash}${stratoset_module_hash}" 0 80 stratoset_stamp)
+    set (stratoset_patched_modules "${CMAKE_BINARY_DIR}/juce-patched")
+
+    if (NOT EXISTS "${stratoset_patched_modules}/.patched-${stratoset_stamp}")
+        find_program (STRATOSET_PATCH patch REQUIRED)
+        file (REMOVE_RECURSE "${stratoset_patched_modules}")
+        file (COPY "${stratoset_gui_basics_dir}" DESTINATION "${stratoset_patched_modules}")
+        execute_process (COMMAND "${STRATOSET_PATCH}" --quiet -p1 -d "${stratoset_patched_modules}" -i "${stratoset_juce_patch}"
+                         RESULT_VARIABLE stratoset_patch_result)
+        if (NOT stratoset_patch_result EQUAL 0)
+            message (FATAL_ERROR "${stratoset_juce_patch} does not apply to ${stratoset_gui_basics_dir}")
+        endif()
+        file (TOUCH "${stratoset_patched_modules}/.patched-${stratoset_stamp}")
+    endif()
+
+    set_property (TARGET juce_gui_basics PROPERTY INTERFACE_SOURCES
+                  "${stratoset_patched_modules}/juce_gui_basics/juce_gui_basics.cpp")
+    set_property (DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${stratoset_juce_patch}")
 endif()
 
 add_library (stratoset_juce STATIC)

@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     # building
-    cmake g++ make pkg-config
+    cmake g++ make pkg-config patch
     juce-modules-source
     libgtest-dev
     # running the window without a screen, looking at it and driving it

@@ -10,7 +10,13 @@
 #   loopback-nginx.sh stop <work folder>
 #
 # limit_rate is nginx's per-request rate limit, e.g. 8m (8 MiB/s).
+#
+# SILENT_LOCATIONS="<path prefix> ..." hands the requests below those prefixes
+# to tools/silent-http-server.py, which accepts them and never answers: a
+# server that hangs (for example SILENT_LOCATIONS=/pictures/).
 set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 nginx_binary="${NGINX:-/usr/sbin/nginx}"
 
@@ -20,6 +26,22 @@ case "${1:-}" in
         work="$(mkdir -p "$3" && cd "$3" && pwd)"
         rate="${4:-0}"
         wanted_port="${5:-}"
+
+        silent_locations=""
+        if [ -n "${SILENT_LOCATIONS:-}" ]; then
+            rm -f "$work/silent/port"
+            python3 "$here/silent-http-server.py" "$work/silent" --lifetime 900 > /dev/null 2>&1 &
+            echo $! > "$work/silent.pid"
+            for _ in $(seq 1 50); do
+                [ -s "$work/silent/port" ] && break
+                sleep 0.1
+            done
+            [ -s "$work/silent/port" ] || { echo "the silent server did not start" >&2; exit 1; }
+            for prefix in $SILENT_LOCATIONS; do
+                silent_locations="$silent_locations
+        location ^~ $prefix { proxy_pass http://127.0.0.1:$(cat "$work/silent/port"); proxy_read_timeout 3600s; proxy_send_timeout 3600s; }"
+            done
+        fi
 
         for _ in 1 2 3 4 5; do
             if [ -n "$wanted_port" ]; then
@@ -50,7 +72,7 @@ http {
     server {
         listen 127.0.0.1:$port;
         root $root;
-        location / { limit_rate $rate; }
+        location / { limit_rate $rate; }$silent_locations
     }
 }
 CONF
@@ -74,6 +96,10 @@ CONF
                 kill -0 "$(cat "$work/nginx.pid" 2> /dev/null)" 2> /dev/null || break
                 sleep 0.1
             done
+        fi
+        if [ -f "$work/silent.pid" ]; then
+            kill "$(cat "$work/silent.pid")" 2> /dev/null || true
+            rm -f "$work/silent.pid"
         fi
         ;;
     *)

@@ -2,6 +2,7 @@
 """Builds the world the program meets in the demo and the whole-program tests.
 
     make_demo_world.py <served folder> <host folder> [--package-mib N] [--no-device]
+                       [--devices N] [--bare-exe]
 
 <served folder> becomes what the maker's download server holds: the device
 list (list_20260509_1.1.16.xml, the name the program asks for in region
@@ -15,6 +16,12 @@ tools/fake_installer.py under a name that chooses its dialog pages:
 <host folder> becomes a simulated Windows 10 (22H2), 64-bit, with the QX4
 plugged in (unless --no-device). The Tessel Max package is padded to about
 --package-mib MiB (default 24) so that its download takes a moment.
+
+--devices N fills the list up to N devices with made-up ones, five items each
+(a picture, shared by all of them, and four packages the server does not
+have), for a long list in manual selection. --bare-exe makes the QX4's Tessel
+Max package a bare installer (tesselmax/VelmoraTesselMaxSetup.success.exe)
+instead of a ZIP archive.
 """
 
 import argparse
@@ -70,6 +77,28 @@ PICTURES = {
     "pictures/arc2.png": ("Arc 2", "#8b4a1f"),
     "pictures/nova.png": ("Nova", "#4a1f8b"),
 }
+
+
+MADE_UP_TYPES = ("vortexdeck", "keyweave", "qx4", "plugin")
+BARE_INSTALLER = "tesselmax/VelmoraTesselMaxSetup.success.exe"
+
+
+def device_list(devices, bare_exe):
+    """The list's text: the three devices above, then made-up ones up to `devices`."""
+    text = DEVICE_LIST
+    if bare_exe:
+        text = text.replace('file="tesselmax/TesselMax 2.1.zip"', 'file="%s"' % BARE_INSTALLER)
+    items = []
+    for index in range(max(0, devices - 3)):
+        pid = 0x3000 + index
+        name = "Made-up %d" % (index + 1)
+        items.append('  <item pid="%d" name="%s" type="pic" file="pictures/made-up.png"/>' % (pid, name))
+        for number, kind in enumerate(MADE_UP_TYPES):
+            items.append('  <item pid="%d" name="%s" area="cn/en" type="%s" os="win" file="made-up/%04x-%d.zip"/>'
+                         % (pid, name, kind, pid, number))
+    if items:
+        text = text.replace("</list>", "\n".join(items) + "\n</list>")
+    return text
 
 
 def write_package(path, entries, padding_bytes):
@@ -133,17 +162,27 @@ def main():
     parser.add_argument("host")
     parser.add_argument("--package-mib", type=int, default=24)
     parser.add_argument("--no-device", action="store_true")
+    parser.add_argument("--devices", type=int, default=3)
+    parser.add_argument("--bare-exe", action="store_true")
     args = parser.parse_args()
 
     os.makedirs(args.served, exist_ok=True)
     with open(os.path.join(args.served, "list_20260509_1.1.16.xml"), "w", encoding="utf-8") as out:
-        out.write(DEVICE_LIST)
+        out.write(device_list(args.devices, args.bare_exe))
+
+    if args.bare_exe:
+        bare = os.path.join(args.served, BARE_INSTALLER)
+        os.makedirs(os.path.dirname(bare), exist_ok=True)
+        shutil.copyfile(FAKE_INSTALLER, bare)
 
     for name, entries in PACKAGES.items():
         padding = args.package_mib * 1024 * 1024 if name.startswith("tesselmax/") else 0
         write_package(os.path.join(args.served, name), entries, padding)
 
-    for name, (label, colour) in PICTURES.items():
+    pictures = dict(PICTURES)
+    if args.devices > 3:
+        pictures["pictures/made-up.png"] = ("Made-up", "#3f3f3f")
+    for name, (label, colour) in pictures.items():
         draw_picture(os.path.join(args.served, name), label, colour)
 
     make_host(args.host, not args.no_device)

@@ -119,10 +119,14 @@ InterfaceComponent::InterfaceComponent()
 
     for (const auto& [component, id] : ids)
         component->setComponentID (id);
+
+    addMouseListener (&tooltipsOnHover, true);
 }
 
 InterfaceComponent::~InterfaceComponent()
 {
+    removeMouseListener (&tooltipsOnHover);
+
     // The look-and-feel goes before the components that use it.
     for (auto* button : installButtons)
     {
@@ -349,6 +353,8 @@ void InterfaceComponent::updateButtons()
 
     const auto name = deviceCombo.getText();
 
+    // A button that goes away under the mouse gets no exit.
+    tooltipsOnHover.window.reset();
     installButtons.clear();
     softwareNames.clear();
     buttonOffers.clear();
@@ -640,6 +646,10 @@ void InterfaceComponent::unlockSelection()
 
 void InterfaceComponent::hide (juce::Component& component)
 {
+    // Invisible too: a component that animates while visible (the progress
+    // bar repaints itself on a 30 ms timer) stops only then.
+    component.setVisible (false);
+
     if (component.getParentComponent() != nullptr)
         removeChildComponent (&component);
 }
@@ -647,6 +657,34 @@ void InterfaceComponent::hide (juce::Component& component)
 void InterfaceComponent::show (juce::Component& component)
 {
     addAndMakeVisible (component);
+}
+
+void InterfaceComponent::TooltipsOnHover::mouseEnter (const juce::MouseEvent& e)
+{
+    auto* client = dynamic_cast<juce::TooltipClient*> (e.eventComponent);
+
+    if (client == nullptr || client->getTooltip().isEmpty())
+        return;
+
+    cancelPendingUpdate();
+
+    if (window == nullptr)
+        window = std::make_unique<juce::TooltipWindow> (nullptr, 200);
+}
+
+void InterfaceComponent::TooltipsOnHover::mouseExit (const juce::MouseEvent&)
+{
+    triggerAsyncUpdate();
+}
+
+void InterfaceComponent::TooltipsOnHover::mouseDown (const juce::MouseEvent&)
+{
+    triggerAsyncUpdate();
+}
+
+void InterfaceComponent::TooltipsOnHover::handleAsyncUpdate()
+{
+    window.reset();
 }
 
 juce::TextButton* InterfaceComponent::getSelectedButton() const

@@ -154,7 +154,28 @@ private:
     juce::TextButton quitManualButton;
     juce::TextButton guideButton;
     juce::TextButton cancelButton;
-    juce::TooltipWindow tooltipWindow { nullptr, 200 };
+
+    /** JUCE's tooltip window polls the mouse on two timers (8 and 10 times a
+        second) for as long as it exists, even with no tip to show; so it
+        exists only while the mouse is over a component that has a tooltip
+        (the install buttons), and an idle window stays asleep. A click ends
+        it too, until the mouse comes back: the big tip of a product would
+        otherwise return over the Cancel button of the download it started
+        and swallow the click meant for Cancel. It goes after the events at
+        hand have been handled.
+    */
+    struct TooltipsOnHover : public juce::MouseListener,
+                             private juce::AsyncUpdater
+    {
+        void mouseEnter (const juce::MouseEvent& e) override;
+        void mouseExit (const juce::MouseEvent& e) override;
+        void mouseDown (const juce::MouseEvent& e) override;
+        void handleAsyncUpdate() override;
+
+        std::unique_ptr<juce::TooltipWindow> window;
+    };
+
+    TooltipsOnHover tooltipsOnHover;
 
     /** Consecutive progress reports below 512 KiB/s. */
     int slowTicks = 0;

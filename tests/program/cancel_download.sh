@@ -5,6 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/world.sh"
 
 world_make --package-mib 16
 server_start 256k
+PROBE="${PROBE:-$default_probe}"
 program_start
 wait_for 30 logged "<InterfaceComponent::updateButtons> found: " || fail "the QX4 was not offered"
 
@@ -24,4 +25,5 @@ logged "Download failed" && fail "a cancelled download was reported as failed"
 ls "$STRATOSET_SIMULATED_HOST/Program Files/Velmora" > /dev/null 2>&1 && fail "something was installed"
 
 program_stop
+assert_no_stall 5000
 echo "the download stopped at Cancel and left nothing behind"

@@ -4,17 +4,22 @@
 # the user's clicks through xdotool. Source it, then call world_start.
 #   PROGRAM   StratosetOnLoopback of the build under test
 #   PORT      its loopback port
+#   PROBE     optional: the stall probe (libstall_probe.so, tools/stall_probe.c)
+#             to start the program under, for assert_no_stall; a test opts in
+#             with PROBE="${PROBE:-$default_probe}", the one built beside $PROGRAM
 
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 top="$(cd "$here/../.." && pwd)"
 close_window="$(dirname "$PROGRAM")/tools/x11_close_window"
+default_probe="$(dirname "$PROGRAM")/tools/libstall_probe.so"
 
 work="$(mktemp -d)"
 served="$work/server"
 export STRATOSET_SIMULATED_HOST="$work/host"
 log="$STRATOSET_SIMULATED_HOST/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
+stall_figures="$work/stall-probe.txt"
 
 source "$top/tools/x-user.sh"
 
@@ -60,8 +65,20 @@ unplug() { rm -f "$STRATOSET_SIMULATED_HOST/usb/$1.device"; }
 
 program_start()
 {
+    # Under the stall probe, which writes its figures to $stall_figures. It
+    # must come before the sanitizer runtime of a sanitizer build (it tells
+    # JUCE's run-loop polls by their caller), so ASan is told not to insist
+    # on being first.
+    local probe=()
+    if [ -n "${PROBE:-}" ]; then
+        [ -f "$PROBE" ] || fail "no stall probe at $PROBE"
+        probe=("LD_PRELOAD=$PROBE${LD_PRELOAD:+:$LD_PRELOAD}"
+               "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+               "STRATOSET_STALL_PROBE_OUT=$stall_figures"
+               "STRATOSET_STALL_PROBE_EVERY_MS=500")
+    fi
     hold_display "$close_window" "$work/holder.txt"
-    "$PROGRAM" > "$work/program.out" 2>&1 &
+    env "${probe[@]}" "$PROGRAM" > "$work/program.out" 2>&1 &
     pid=$!
     wait_for 60 find_window || fail "no Stratoset window"
 }
@@ -72,4 +89,17 @@ program_stop()
     wait_for 20 bash -c "! kill -0 $pid 2> /dev/null" || fail "the program did not quit when its window was closed"
     wait "$pid" || fail "the program ended with an error"
     pid=""
+}
+
+# Fails when the message thread stayed away from its event loop for longer
+# than $1 ms at a time since the loop first ran (a stall still going on
+# counts too); prints the longest time otherwise.
+assert_no_stall()
+{
+    [ -n "${PROBE:-}" ] || fail "assert_no_stall: the program was not started under the stall probe (PROBE)"
+    [ -s "$stall_figures" ] || fail "the stall probe wrote no figures: the program's event loop never ran"
+    local longest
+    longest="$(awk '$1 == "max_gap_ms" || $1 == "busy_ms" { if ($2 > m) m = $2 } END { printf "%.0f", m }' "$stall_figures")"
+    [ "$longest" -le "$1" ] || fail "the message thread stalled for $longest ms (at most $1 ms allowed)"
+    echo "longest stall of the message thread: $longest ms"
 }
