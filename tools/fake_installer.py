@@ -13,6 +13,8 @@ the program starts installers. What it does is chosen by its file name,
   success   language choice, INSTALL, driver installation, "completed" + E&xit
   reboot    language choice, INSTALL, driver installation, "Reboot later"
   failure   language choice, INSTALL, driver installation, failure page (7)
+  busy      no dialog, but 90 seconds of work before it ends
+  stuck     language choice, then an INSTALL page whose button does nothing
 
 The dialog is a top-level "#32770" window of the simulated host: the file
 windows/<pid>.window below $STRATOSET_SIMULATED_HOST (format in README.md),
@@ -51,7 +53,11 @@ SCENARIOS = {
     "success": ["language", "start", "installing", "completed"],
     "reboot": ["language", "start", "installing", "reboot question"],
     "failure": ["language", "start", "installing", "failed"],
+    "busy": [],
+    "stuck": ["language", "stuck start"],
 }
+
+BUSY_SECONDS = 90.0
 
 
 def page_controls(page, title):
@@ -65,6 +71,11 @@ def page_controls(page, title):
         return [("Static", "Welcome to the " + title + " wizard.", None),
                 ("Static", "Click INSTALL to start the installation.", None),
                 ("Button", "INSTALL", "next"),
+                ("Button", "Cancel", "cancelled")]
+    if page == "stuck start":
+        return [("Static", "Welcome to the " + title + " wizard.", None),
+                ("Static", "Click INSTALL to start the installation.", None),
+                ("Button", "INSTALL", None),
                 ("Button", "Cancel", "cancelled")]
     if page == "installing":
         return [("Static", "Please wait.", None),
@@ -229,6 +240,9 @@ def main():
             sys.stderr.write(chunk)
         sys.stdout.flush()
         sys.stderr.flush()
+
+    if run.scenario == "busy":
+        time.sleep(BUSY_SECONDS)
 
     if not SCENARIOS[run.scenario]:
         return run.record("installed")

@@ -60,6 +60,21 @@ server_start()
     nginx_running=1
 }
 
+server_stop()
+{
+    "$top/tools/loopback-nginx.sh" stop "$work/nginx"
+    nginx_running=""
+}
+
+# Replaces a package of the served world by a ZIP holding the fake installer
+# under the path given (its name chooses its scenario).
+repack() { python3 - "$served/$1" "$2" "$top/tools/fake_installer.py" << 'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as archive:
+    archive.write(sys.argv[3], sys.argv[2])
+PY
+}
+
 plug() { printf 'USB\\VID_2C7D&PID_%s&REV_0100\n%s\n' "$2" "$3" > "$STRATOSET_SIMULATED_HOST/usb/$1.device"; }
 unplug() { rm -f "$STRATOSET_SIMULATED_HOST/usb/$1.device"; }
 
