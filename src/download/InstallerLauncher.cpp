@@ -1,6 +1,7 @@
 #include "download/InstallerLauncher.h"
 
 #include "core/ProcessState.h"
+#include "download/DetachedThread.h"
 #include "platform/ProgramStartService.h"
 #include "platform/ShellFolderService.h"
 
@@ -43,8 +44,8 @@ bool waitOnOwnThread (std::shared_ptr<juce::ChildProcess> process, std::shared_p
 {
     ++runningInstallers;
 
-    if (juce::Thread::launch ([process, run]() mutable
-                              { waitThenRelease (process, *run); }))
+    if (runOnDetachedThread ([process, run]() mutable
+                             { waitThenRelease (process, *run); }))
         return true;
 
     --runningInstallers;

@@ -1,5 +1,6 @@
 #include "download/InstallerRetry.h"
 
+#include "download/DetachedThread.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
@@ -38,7 +39,7 @@ void launchInBackground (const Selection& selection, const juce::File& installer
                                              { onStatus (status); });
     };
 
-    if (! juce::Thread::launch (retry))
+    if (! runOnDetachedThread (retry))
         retry();
 }
 } // namespace InstallerRetry

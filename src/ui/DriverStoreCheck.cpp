@@ -1,5 +1,7 @@
 #include "ui/DriverStoreCheck.h"
 
+#include "download/DetachedThread.h"
+
 #include "devices/HostSystem.h"
 
 namespace DriverStoreCheck
@@ -104,7 +106,7 @@ void runInBackground (const juce::String& deviceName, const juce::String& button
     const auto check = [deviceName, buttonText, pluginCaption]
     { run (deviceName, buttonText, pluginCaption); };
 
-    if (! juce::Thread::launch (check))
+    if (! runOnDetachedThread (check))
         check();
 }
 } // namespace DriverStoreCheck

@@ -1,5 +1,6 @@
 #include "ui/InterfaceComponent.h"
 
+#include "download/DetachedThread.h"
 #include "download/InstallerRetry.h"
 
 #include "app/RunLog.h"
@@ -776,8 +777,8 @@ void InterfaceComponent::askToDownloadInBrowser()
 
     // The question is posted from a short-lived thread, so the click
     // returns at once; without a thread it is posted from here.
-    if (! juce::Thread::launch ([ask]
-                                { juce::MessageManager::callAsync (ask); }))
+    if (! runOnDetachedThread ([ask]
+                               { juce::MessageManager::callAsync (ask); }))
         juce::MessageManager::callAsync (ask);
 }
 

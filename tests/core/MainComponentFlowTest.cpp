@@ -280,6 +280,29 @@ TEST (MainComponentFlow, ManualModeOffersEveryDeviceAndAsksWhenOneIsPlugged)
     EXPECT_EQ (world.find ("quitManualButton"), nullptr);
 }
 
+TEST (MainComponentFlow, ManualModeWithNothingForThisHostSaysSoAndKeepsTheWayBack)
+{
+    World world (false);
+    world.served.write (listName, R"(<list driverBaseUrl="https://unused.test">
+  <item pid="260" name="QX4" type="pic" file="q.png"/>
+  <item pid="260" name="QX4" area="cn/en" type="qx4" os="win7" file="qx4/OnlyForWindows7.zip"/>
+</list>)");
+    world.start();
+    runMessageLoopFor (700);
+
+    world.click ("manualButton");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.textOf ("messageLabel") == world.main->getLocalisedText ("no_software"); }));
+    EXPECT_TRUE (manualModeActive);
+    EXPECT_EQ (world.find ("noticeLabel"), nullptr) << "the wait notice goes";
+    ASSERT_NE (world.find ("quitManualButton"), nullptr) << "the way back";
+
+    world.click ("quitManualButton");
+    EXPECT_FALSE (manualModeActive);
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("manualButton") != nullptr; }));
+}
+
 TEST (MainComponentFlow, InstallEndsInstalledAndOffersToLaunchTheNewestShortcut)
 {
     World world;

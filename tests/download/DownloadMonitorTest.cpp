@@ -369,6 +369,10 @@ TEST (DownloadMonitor, SightingsOfTheInstallersDialogAreCountedAcrossRequests)
 
     EXPECT_FALSE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!"));
     EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded));
+
+    // The last look is over before the fake desktop goes.
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return request.monitor->isWorkerIdle(); }));
 }
 
 TEST (DownloadMonitor, SpeedLineUsesWholeUnits)
