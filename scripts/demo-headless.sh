@@ -44,7 +44,14 @@ shoot()
 hold_display "$close_window" "$output/holder.txt"
 
 started="$(now)"
-"$program" > "$output/program.out" 2>&1 &
+if [ -n "${STRATOSET_PROGRAM_PRELOAD:-}" ]; then
+    # A test measures the program's stalls: the probe goes into the program
+    # alone, ahead of a sanitizer runtime (tests/program/world.sh).
+    LD_PRELOAD="$STRATOSET_PROGRAM_PRELOAD" ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+        "$program" > "$output/program.out" 2>&1 &
+else
+    "$program" > "$output/program.out" 2>&1 &
+fi
 pid=$!
 
 wait_for 60 find_window || fail "the Stratoset window did not appear"

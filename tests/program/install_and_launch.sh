@@ -15,7 +15,10 @@ touch -h -d '1 hour ago' "$STRATOSET_SIMULATED_HOST/Users/user/Desktop/Tessel Ma
 
 server_start 512k
 mkdir -p "$work/screens"
-"$top/scripts/demo-headless.sh" "$PROGRAM" "$work/screens" > "$work/demo.txt" 2>&1 || { cat "$work/demo.txt"; fail "the flow did not complete"; }
+PROBE="${PROBE:-$default_probe}"
+STRATOSET_PROGRAM_PRELOAD="$PROBE" STRATOSET_STALL_PROBE_OUT="$stall_figures" STRATOSET_STALL_PROBE_EVERY_MS=500 \
+    "$top/scripts/demo-headless.sh" "$PROGRAM" "$work/screens" > "$work/demo.txt" 2>&1 || { cat "$work/demo.txt"; fail "the flow did not complete"; }
+assert_no_stall 1000
 
 for line in "<InstallMonitor::analyseWindow> clicked OK button" \
             "<InstallMonitor::analyseWindow> clicked Install button" \
