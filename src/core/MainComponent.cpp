@@ -274,6 +274,11 @@ void MainComponent::timerCallback()
     if (! lastPids.isEmpty() && pids.isEmpty())
         juce::Logger::writeToLog ("<MainComponent::timerCallback> no device connected...");
 
+    // The OS-update hint comes once per set of devices plugged in, not again
+    // for the spell without any.
+    if (pids != lastPids && ! pids.isEmpty())
+        interfaceComponent.connectedDevicesChanged();
+
     lastPids = pids;
     databases.clear();
     obtainDetected();

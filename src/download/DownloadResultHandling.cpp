@@ -47,22 +47,24 @@ juce::File unpackAndPickInstaller (const juce::File& archive, const std::functio
     if (candidates.isEmpty())
         return {};
 
-    return DownloadResult::pickInstaller (candidates, folder, getSystemBitness());
+    // The archive's own name (the unpack folder's) counts, the folders the
+    // work folder lies in do not.
+    return DownloadResult::pickInstaller (candidates, archive.getParentDirectory(), getSystemBitness());
 }
 } // namespace
 
 namespace DownloadResult
 {
-juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& folder, const juce::String& systemBitness)
+juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& workFolder, const juce::String& systemBitness)
 {
     const juce::String arch = systemBitness == "32" ? "86" : "64";
 
     for (const auto& candidate : candidates)
     {
         const auto path = candidate.getFullPathName();
-        const auto pathInArchive = candidate.getRelativePathFrom (folder);
+        const auto pathInWorkFolder = candidate.getRelativePathFrom (workFolder);
 
-        if ((pathInArchive.contains ("x86") || pathInArchive.contains ("x64")) && ! pathInArchive.contains (arch))
+        if ((pathInWorkFolder.contains ("x86") || pathInWorkFolder.contains ("x64")) && ! pathInWorkFolder.contains (arch))
         {
             juce::Logger::writeToLog ("<DownloadMonitor::handleDownloadResult> This one not match: " + path);
             continue;

@@ -41,19 +41,20 @@ Launch unpackAndLaunch (const juce::URL& url,
                         const Selection& selection,
                         const std::function<bool()>& shouldStop = nullptr);
 
-/** The program to run among the ".exe" files unpacked into `folder`, in the
-    order given: one whose path inside the archive names the other
+/** The program to run among the ".exe" files unpacked below `workFolder`, in
+    the order given: one whose path below the work folder names the other
     architecture ("x86" or "x64" without the system's "86" or "64") is
     passed over; a single candidate is taken whatever its name, otherwise the
     first whose name, without blanks and in lower case, contains "setup". A
     non-existent File when none fits. `systemBitness` is "32" or "64". Every
     decision is logged.
 
-    Only the path inside the archive counts for the architecture: the work
-    folder's own path (a user name such as "Bob64") says nothing about the
-    package.
+    The path counts from the work folder down, so the unpack folder, named
+    after the archive (HubDriver_4.2_x64), says which architecture the
+    package is for, while the folders the work folder lies in (a user name
+    such as "Max64") say nothing about it.
 */
-juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& folder, const juce::String& systemBitness);
+juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& workFolder, const juce::String& systemBitness);
 
 /** True for the packages whose installers need no dialog answered, whose
     outcome the result handling reports itself, settleTimeMs after the start.

@@ -310,19 +310,21 @@ void InterfaceComponent::updateItems()
         return;
     }
 
-    // A catalogue with devices: the next empty one may need the hint again.
-    updateHintShown = false;
-
     for (int i = 0; i < items.size(); ++i)
         deviceCombo.addItem (items[i], i + 1);
 
     deviceCombo.setSelectedItemIndex (0, juce::sendNotificationAsync);
 }
 
+void InterfaceComponent::connectedDevicesChanged()
+{
+    updateHintShown = false;
+}
+
 void InterfaceComponent::showUpdateHintOnce()
 {
     // The main component hands over an empty catalogue on every tick while
-    // nothing is connected; one hint per empty spell is enough.
+    // nothing is connected: one hint per set of connected devices.
     if (! osVersionTooOld || updateHintShown)
         return;
 

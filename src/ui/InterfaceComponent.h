@@ -48,6 +48,11 @@ public:
     */
     void showNothingOffered();
 
+    /** The set of connected devices has changed: the OS-update hint may be
+        due again.
+    */
+    void connectedDevicesChanged();
+
     /** Refills the device box from the catalogue held. */
     void updateItems();
 
@@ -180,7 +185,7 @@ private:
     /** Consecutive progress reports below 512 KiB/s. */
     int slowTicks = 0;
 
-    /** The OS-update hint has been shown for the empty catalogue held now. */
+    /** The OS-update hint has been shown for the devices connected now. */
     bool updateHintShown = false;
 
     // Last: its fetches end before what their callbacks use goes.

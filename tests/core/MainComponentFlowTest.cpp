@@ -303,6 +303,34 @@ TEST (MainComponentFlow, ManualModeWithNothingForThisHostSaysSoAndKeepsTheWayBac
                                       { return world.find ("manualButton") != nullptr; }));
 }
 
+TEST (MainComponentFlow, UpdateHintComesAgainWhenTheTooOldDeviceIsPluggedAgain)
+{
+    World world (false);
+    world.host.setWindowsVersion ("10.0.18362"); // 1909: too old for the QX4's package
+    world.served.write (listName, R"(<list driverBaseUrl="https://unused.test">
+  <item pid="260" name="QX4" type="pic" file="q.png"/>
+  <item pid="260" name="QX4" area="cn/en" type="qx4" os="win10" file="qx4/NewWindowsOnly.zip"/>
+</list>)");
+    world.start();
+
+    const auto hints = [&]
+    { return world.log.count ("InterfaceComponent.cpp > OS need to update!\n"); };
+
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return hints() == 1; }));
+
+    world.unplug ("qx4");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.log.contains ("<MainComponent::timerCallback> no device connected..."); }));
+    runMessageLoopFor (1200);
+    EXPECT_EQ (hints(), 1) << "not again on every tick without a device";
+
+    world.plug ("qx4", "0104", "QX4 Audio");
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return hints() == 2; }));
+}
+
 TEST (MainComponentFlow, InstallEndsInstalledAndOffersToLaunchTheNewestShortcut)
 {
     World world;

@@ -123,6 +123,20 @@ TEST (DownloadResultHandling, PicksByArchitectureInTheOrderFound)
     EXPECT_EQ (DownloadResult::pickInstaller ({ userFolder.getChildFile ("Setup.exe") }, userFolder, "32"), userFolder.getChildFile ("Setup.exe"));
 }
 
+TEST (DownloadResultHandling, ArchiveNamedForTheOtherArchitectureIsNotRunOnThisOne)
+{
+    // The unpack folder is named after the archive; its name counts.
+    FinishedDownload on32Bit ("HubDriver_4.2_x64.zip", false);
+    on32Bit.makeArchive ({ { "Setup.exe", installer() } });
+    EXPECT_EQ (on32Bit.handle ("Driver"), juce::StringArray (StatusText::downloadError));
+    EXPECT_TRUE (on32Bit.log.contains (logTag + "This one not match: " + on32Bit.unpacked ("Setup.exe").getFullPathName()));
+    EXPECT_TRUE (FakeInstaller::readRuns (on32Bit.unpacked ("Setup.exe")).empty());
+
+    FinishedDownload on64Bit ("HubDriver_4.2_x64.zip", true);
+    on64Bit.makeArchive ({ { "Setup.exe", installer() } });
+    EXPECT_EQ (on64Bit.handle ("Driver"), juce::StringArray (StatusText::installed));
+}
+
 TEST (DownloadResultHandling, SingleProgramInAnArchiveIsTakenWhateverItsName)
 {
     FinishedDownload download ("KeyWeave-2.4.zip");

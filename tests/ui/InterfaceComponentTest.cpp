@@ -395,7 +395,7 @@ TEST (InterfaceComponent, ManualSelectionNeedsAValidListAndForgetsTheLastDevice)
     t.ui->removeChangeListener (&listener);
 }
 
-TEST (InterfaceComponent, UpdateHintIsShownOncePerEmptyCatalogue)
+TEST (InterfaceComponent, UpdateHintIsShownOncePerSetOfConnectedDevices)
 {
     InterfaceTestWindow t;
     osVersionTooOld = true;
@@ -408,6 +408,10 @@ TEST (InterfaceComponent, UpdateHintIsShownOncePerEmptyCatalogue)
     EXPECT_EQ (log.count ("InterfaceComponent.cpp > OS need to update!\n"), 1);
 
     handOverThreeDevices (t);
+    t.setDevices ({}, {}, {});
+    EXPECT_EQ (countAlerts (t.window), 1) << "a catalogue alone says nothing of the devices connected";
+
+    t.ui->connectedDevicesChanged();
     t.setDevices ({}, {}, {});
     t.setDevices ({}, {}, {});
     EXPECT_EQ (countAlerts (t.window), 2) << "again after the devices have changed";
@@ -646,7 +650,7 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     InterfaceTestWindow t;
     FakeInstaller::EndGuard endGuard { t.host.getFolder() };
     handOverQx4 (t);
-    t.click ("installButton1");
+    t.click ("installButton0"); // Tessel Max
     t.ui->updateStatus ("Unfortunately the installation failed. (7)");
 
     // The installer of the last download, in a folder with blanks; its run is recorded.
