@@ -16,7 +16,6 @@
 #include "platform/ShellFolderService.h"
 #include "platform/ShortcutService.h"
 #include "ui/CustomLookAndFeel.h"
-#include "ui/DelayedCall.h"
 #include "ui/LocalisedStrings.h"
 
 MainComponent::MainComponent()

@@ -15,14 +15,21 @@ juce::File getStagingFileFor (const juce::File& listFile)
     return listFile.getSiblingFile ("temp_download.xml");
 }
 
+namespace
+{
+    juce::File prepareStagingFileFor (const juce::File& listFile)
+    {
+        const auto staging = getStagingFileFor (listFile);
+
+        // A host whose temporary folder is missing gets it back rather than no list.
+        staging.getParentDirectory().createDirectory();
+        return staging;
+    }
+} // namespace
+
 std::unique_ptr<FileFetch> startFetch (const juce::String& address, const juce::File& listFile)
 {
-    const auto staging = getStagingFileFor (listFile);
-
-    // A host whose temporary folder is missing gets it back rather than no list.
-    staging.getParentDirectory().createDirectory();
-
-    return std::make_unique<FileFetch> (juce::URL (address), staging, listLimits);
+    return std::make_unique<FileFetch> (juce::URL (address), prepareStagingFileFor (listFile), listLimits);
 }
 
 std::optional<juce::String> finishFetch (bool arrived, const juce::String& address, const juce::File& listFile)
@@ -58,10 +65,8 @@ std::optional<juce::String> finishFetch (bool arrived, const juce::String& addre
 
 bool fetch (const juce::String& address, const juce::File& listFile)
 {
-    const auto staging = getStagingFileFor (listFile);
-    staging.getParentDirectory().createDirectory();
-
-    const auto page = finishFetch (FileFetch::fetchNow (juce::URL (address), staging, listLimits), address, listFile);
+    const auto arrived = FileFetch::fetchNow (juce::URL (address), prepareStagingFileFor (listFile), listLimits);
+    const auto page = finishFetch (arrived, address, listFile);
 
     if (! page.has_value())
         return false;

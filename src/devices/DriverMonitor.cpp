@@ -6,7 +6,10 @@ bool DriverMonitor::isDriverExist (const juce::String& name)
 {
     _searchName = UsbRules::normaliseProductName (name);
 
-    const auto devices = remembered.has_value() ? *remembered : platform::usbDevices().enumeratePresentDevices();
+    if (! remembered.has_value())
+        fresh = platform::usbDevices().enumeratePresentDevices();
+
+    const auto& devices = remembered.has_value() ? *remembered : fresh;
 
     if (! devices.has_value())
     {

@@ -8,8 +8,8 @@
 #include "platform/UsbDeviceService.h"
 
 /** Answers whether one of the maker's connected devices carries a product
-    name in its friendly name. Nothing is cached: every query walks the
-    present devices afresh.
+    name in its friendly name. Every query walks the present devices afresh,
+    unless they were remembered for a run of queries.
 */
 class DriverMonitor
 {
@@ -28,5 +28,7 @@ public:
 
 private:
     juce::String _searchName; // the normalised name of the last query
-    std::optional<std::optional<std::vector<platform::UsbDeviceProperties>>> remembered;
+    using Devices = std::optional<std::vector<platform::UsbDeviceProperties>>;
+    std::optional<Devices> remembered;
+    Devices fresh; // the last walk of a query without remembered devices
 };

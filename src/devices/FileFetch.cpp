@@ -13,13 +13,12 @@ constexpr int stopTimeoutMs = 10000;
 double now() { return juce::Time::getMillisecondCounterHiRes(); }
 } // namespace
 
-FileFetch::FileFetch (const juce::URL& urlToFetch, const juce::File& fileToWrite, Limits limitsToUse, std::function<void (bool)> callback)
+FileFetch::FileFetch (const juce::URL& urlToFetch, const juce::File& fileToWrite, Limits limitsToUse)
     : juce::Thread ("FileFetch"),
       url (urlToFetch),
       target (fileToWrite),
       limits (limitsToUse),
-      startTime (now()),
-      onFinished (std::move (callback))
+      startTime (now())
 {
     startThread();
 
@@ -126,7 +125,7 @@ bool FileFetch::transfer()
     } unpublish { *this };
 
     const auto connected = web.connect (nullptr);
-    statusCode = web.getStatusCode();
+    const auto statusCode = web.getStatusCode();
 
     if (! connected || web.isError() || threadShouldExit() || statusCode < 200 || statusCode >= 300)
         return false;

@@ -30,10 +30,11 @@ public:
     };
 
     /** Starts the transfer at once. Created on the message thread, it calls
-        `onFinished` (if any) there once, with the outcome, unless it is
-        deleted first; created elsewhere, its owner looks at isFinished().
+        the callback given to setOnFinished there once, with the outcome,
+        unless it is deleted first; created elsewhere, its owner looks at
+        isFinished().
     */
-    FileFetch (const juce::URL& url, const juce::File& target, Limits limits, std::function<void (bool arrived)> onFinished = nullptr);
+    FileFetch (const juce::URL& url, const juce::File& target, Limits limits);
 
     /** Cancels a transfer still running; returns within a moment, whatever
         the server does.
@@ -44,9 +45,6 @@ public:
 
     /** True once a complete answer is in the target file. */
     bool hasArrived() const { return arrived.load(); }
-
-    /** The server's status code; 0 when no answer came. */
-    int getStatusCode() const { return statusCode.load(); }
 
     /** Sets what is called with the outcome; on the message thread. */
     void setOnFinished (std::function<void (bool arrived)> callback) { onFinished = std::move (callback); }
@@ -78,7 +76,6 @@ private:
 
     std::atomic<bool> finished { false };
     std::atomic<bool> arrived { false };
-    std::atomic<int> statusCode { 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FileFetch)
 };

@@ -194,28 +194,10 @@ void DownloadMonitor::endWithoutDialog()
 {
     // The installer's own word, once it has ended; still running, it is the
     // user's to finish.
-    const auto* run = launch != nullptr ? launch->run.get() : nullptr;
-
-    if (run == nullptr)
-    {
-        endRequest (StatusText::installError);
-        return;
-    }
-
-    if (! run->hasEnded())
-    {
+    if (launch->run != nullptr && ! launch->run->hasEnded())
         endRequest (StatusText::timeOut);
-        return;
-    }
-
-    if (InstallerRun::meansInstalled (run->getExitCode()))
-    {
-        endRequest (StatusText::installed);
-        return;
-    }
-
-    juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer ended with code " + juce::String (run->getExitCode()));
-    endRequest (StatusText::installError);
+    else
+        endRequest (DownloadResult::settledStatus (*launch));
 }
 
 void DownloadMonitor::takeWatchStep()
@@ -255,9 +237,8 @@ void DownloadMonitor::takeWatchStep()
     // waits for the user: the request ends so the window is usable again.
     unknownPageTicks = step->page == InstallMonitor::Page::unknown ? unknownPageTicks + 1 : 0;
 
-    const auto page = (int) step->page;
-    samePagePresses = InstallMonitor::isPressedToMoveOn (step->page) && page == lastPage ? samePagePresses + 1 : 0;
-    lastPage = page;
+    samePagePresses = InstallMonitor::isPressedToMoveOn (step->page) && step->page == lastPage ? samePagePresses + 1 : 0;
+    lastPage = step->page;
 
     if (unknownPageTicks > unknownPageTickLimit || samePagePresses > samePagePressLimit)
     {
@@ -279,7 +260,7 @@ void DownloadMonitor::watchInstallerDialog()
 
         // The EN QX4 driver fetches more online and may show its dialog late:
         // it is waited for while it runs.
-        if (! isEnQx3 || (launch->run != nullptr && launch->run->hasEnded()) || launch->run == nullptr)
+        if (! isEnQx3 || launch->run == nullptr || launch->run->hasEnded())
         {
             juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Timeout waiting!");
             endWithoutDialog();

@@ -7,10 +7,10 @@
 
 #include "devices/SharedSettings.h"
 #include "download/DownloadResultHandling.h"
+#include "download/InstallMonitor.h"
 #include "download/Selection.h"
 
 class ChunkedDownloader;
-class InstallMonitor;
 
 /** Follows one install request from the first byte to the end of the
     installation: it runs the chunked download, reports progress and speed
@@ -108,7 +108,7 @@ private:
     bool watchingDialogs = false;
     int unknownPageTicks = 0;
     int samePagePresses = 0;
-    int lastPage = 0;
+    InstallMonitor::Page lastPage = InstallMonitor::Page::none;
     std::unique_ptr<juce::ThreadPool> worker; // last: it goes first, before what its jobs use
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DownloadMonitor)

@@ -47,22 +47,29 @@ juce::Image PictureCache::accept (bool arrived, const juce::String& address, con
     return getKept (address);
 }
 
-void PictureCache::refresh (const juce::String& address, std::function<void (juce::Image)> onDone)
+juce::File PictureCache::prepareFetch (const juce::String& address)
 {
     if (! folder.isDirectory())
         folder.createDirectory();
 
     // No address: nothing to fetch, and nothing kept.
     if (address.isEmpty())
-        return;
+        return {};
 
     const auto kept = keptFileFor (address);
 
     if (kept == juce::File())
-    {
         logFailure (address);
+
+    return kept;
+}
+
+void PictureCache::refresh (const juce::String& address, std::function<void (juce::Image)> onDone)
+{
+    const auto kept = prepareFetch (address);
+
+    if (kept == juce::File())
         return;
-    }
 
     const auto part = partFileFor (kept);
     auto* fetch = running.emplace_back (std::make_unique<FileFetch> (juce::URL (address), part, limits)).get();
@@ -83,19 +90,10 @@ void PictureCache::refresh (const juce::String& address, std::function<void (juc
 
 juce::Image PictureCache::fetchNow (const juce::String& address)
 {
-    if (! folder.isDirectory())
-        folder.createDirectory();
-
-    if (address.isEmpty())
-        return {};
-
-    const auto kept = keptFileFor (address);
+    const auto kept = prepareFetch (address);
 
     if (kept == juce::File())
-    {
-        logFailure (address);
         return {};
-    }
 
     const auto part = partFileFor (kept);
     return accept (FileFetch::fetchNow (juce::URL (address), part, limits), address, part, kept);

@@ -43,6 +43,11 @@ public:
 
 private:
     juce::File keptFileFor (const juce::String& address) const;
+
+    /** The kept file a fetch of `address` goes to; a non-existent File when
+        there is nothing to fetch (no address, or no usable name: logged).
+    */
+    juce::File prepareFetch (const juce::String& address);
     juce::File partFileFor (const juce::File& kept) const;
     juce::Image accept (bool arrived, const juce::String& address, const juce::File& part, const juce::File& kept);
 

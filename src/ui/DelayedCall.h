@@ -20,14 +20,6 @@ public:
         startTimer (milliseconds);
     }
 
-    void cancel()
-    {
-        stopTimer();
-        call = nullptr;
-    }
-
-    bool isPending() const { return isTimerRunning(); }
-
 private:
     void timerCallback() override
     {

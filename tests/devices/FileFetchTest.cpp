@@ -60,8 +60,9 @@ TEST (FileFetch, OnlyAWholeAnswerArrivesAndEveryFetchEndsWithinItsLimits)
     // fetch never waits for the server.
     std::optional<bool> outcome;
     const auto start = juce::Time::getMillisecondCounterHiRes();
-    FileFetch endless (juce::URL (faults.urlFor ("silent", "files/data.bin")), target, { 60000, 1500 }, [&] (bool arrived)
-                       { outcome = arrived; });
+    FileFetch endless (juce::URL (faults.urlFor ("silent", "files/data.bin")), target, { 60000, 1500 });
+    endless.setOnFinished ([&] (bool arrived)
+                           { outcome = arrived; });
     ASSERT_TRUE (runMessageLoopUntil ([&]
                                       { return outcome.has_value(); },
                                       20000));

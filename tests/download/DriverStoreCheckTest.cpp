@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "download/DriverStoreCheck.h"
 #include "support/LogCapture.h"
 #include "support/SimulatedHostFolder.h"
-#include "ui/DriverStoreCheck.h"
 
 namespace
 {

@@ -1,8 +1,7 @@
-#include "ui/DriverStoreCheck.h"
-
-#include "download/DetachedThread.h"
+#include "download/DriverStoreCheck.h"
 
 #include "devices/HostSystem.h"
+#include "download/DetachedThread.h"
 
 namespace DriverStoreCheck
 {

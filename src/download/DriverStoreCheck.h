@@ -43,7 +43,9 @@ juce::String deleteCommand (const juce::String& systemToolFolder, const juce::St
 
 /** The whole check for the device and the caption of the chosen package,
     with its run-log lines: runs pnputil from the system tool folder and
-    logs every match and its delete command.
+    logs every match and its delete command. It waits up to two seconds for
+    pnputil, so never on the message thread: the interface uses
+    runInBackground.
 */
 void run (const juce::String& deviceName, const juce::String& buttonText, const juce::String& pluginCaption);
 
