@@ -4,6 +4,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 
@@ -98,6 +99,8 @@ ChunkedDownloader::ChunkedDownloader (const juce::URL& urlToFetch, const juce::F
 {
     const auto slots = juce::jmax (1, numChunks);
     chunkProgress.reset (new std::atomic<juce::int64>[(size_t) slots]());
+    chunkRates.reset (new std::atomic<juce::int64>[(size_t) slots]());
+    restartedAsSlower.reset (new bool[(size_t) slots]());
     streamSlots.reset (new StreamSlot[(size_t) slots + 1]);
 
     startThread();
@@ -210,6 +213,14 @@ void ChunkedDownloader::run()
 
     juce::Array<juce::File> chunkFiles;
 
+    // Only the joined file outlives the run: a cancelled or failed download
+    // leaves no ranges behind, however large.
+    const juce::ScopeGuard removeChunkFiles { [&chunkFiles]
+                                              {
+                                                  for (const auto& file : chunkFiles)
+                                                      file.deleteFile();
+                                              } };
+
     for (int i = 0; i < count; ++i)
     {
         auto file = juce::File::createTempFile ("chunk_" + juce::String (i));
@@ -229,7 +240,11 @@ void ChunkedDownloader::run()
     }
 
     for (int i = 0; i < juce::jmax (1, numChunks); ++i)
+    {
         chunkProgress[(size_t) i] = 0;
+        chunkRates[(size_t) i] = 0;
+        restartedAsSlower[(size_t) i] = false;
+    }
 
     std::unique_ptr<std::atomic<int>[]> retryCounts (new std::atomic<int>[(size_t) count]());
     std::vector<std::thread> workers;
@@ -310,6 +325,8 @@ void ChunkedDownloader::run()
     for (const auto& file : chunkFiles)
         file.deleteFile();
 
+    chunkFiles.clear();
+
     if (cancelRequested)
         return;
 
@@ -353,6 +370,7 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
         }
 
         chunkProgress[(size_t) index] = 0;
+        chunkRates[(size_t) index] = 0;
     }
 
     --runningWorkers;
@@ -398,7 +416,8 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
 
     const auto expected = range.getLength();
     juce::int64 downloaded = 0;
-    auto checkpointTime = now();
+    const auto attemptStart = now();
+    auto checkpointTime = attemptStart;
     juce::int64 checkpointBytes = 0;
     char buffer[readSize];
 
@@ -424,21 +443,25 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         downloaded += count;
         chunkProgress[(size_t) index] = downloaded;
 
-        if (downloaded == expected)
-            continue;
-
         const auto time = now();
+
+        if (downloaded == expected)
+        {
+            chunkRates[(size_t) index] = (juce::int64) ((double) downloaded * 1000.0 / juce::jmax (1.0, time - attemptStart));
+            continue;
+        }
 
         if (time - checkpointTime > checkpointIntervalMs)
         {
             const auto bytesPerSecond = (double) (downloaded - checkpointBytes) * 1000.0 / (time - checkpointTime);
 
-            if (bytesPerSecond < minimumBytesPerSecond)
+            if (isTooSlow (index, bytesPerSecond))
             {
                 juce::Logger::writeToLog ("Redownload the blocks with slower speeds: chunk " + chunk);
                 return false;
             }
 
+            chunkRates[(size_t) index] = juce::jmax ((juce::int64) 1, (juce::int64) bytesPerSecond);
             checkpointTime = time;
             checkpointBytes = downloaded;
         }
@@ -465,6 +488,34 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     }
 
     return true;
+}
+
+bool ChunkedDownloader::isTooSlow (int index, double bytesPerSecond)
+{
+    if (bytesPerSecond < minimumBytesPerSecond)
+        return true;
+
+    // Compared with the others, not with a fixed rate: on a slow link every
+    // range is slow, and starting one afresh only loses what it has. Once
+    // per chunk: the others' rates may be from before the whole link slowed
+    // down, and a link that slows down must not use up the retries.
+    if (restartedAsSlower[(size_t) index])
+        return false;
+
+    std::vector<juce::int64> others;
+
+    for (int i = 0; i < juce::jmax (1, numChunks); ++i)
+        if (const auto rate = chunkRates[(size_t) i].load(); i != index && rate > 0)
+            others.push_back (rate);
+
+    if (others.empty())
+        return false;
+
+    const auto middle = others.begin() + (std::ptrdiff_t) (others.size() / 2);
+    std::nth_element (others.begin(), middle, others.end());
+
+    restartedAsSlower[(size_t) index] = bytesPerSecond * slowerThanOthersFactor < (double) *middle;
+    return restartedAsSlower[(size_t) index];
 }
 
 juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunkFiles)

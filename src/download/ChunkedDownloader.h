@@ -13,6 +13,7 @@
 
     Each range goes into its own temporary file; a range that fails is
     retried; at the end the ranges are joined into the target file. The
+    temporary files go with the download, whatever its end. The
     thread ("DownloadThread") starts at the end of construction and reports
     once, through onComplete or onError, on its own thread while holding the
     MessageManagerLock. Deleting the object stops the download.
@@ -70,9 +71,18 @@ public:
     std::atomic<int> retryDelayMs { 1000 };
 
     /** An attempt whose transfer falls below this rate over a checkpoint
-        interval (a little over a second) is abandoned and retried.
+        interval (a little over a second) has all but stalled: it is
+        abandoned and retried. The connections' own stall limit (curl's
+        low-speed limit) is 100 B/s as well.
     */
-    std::atomic<int> minimumBytesPerSecond { 1024 };
+    std::atomic<int> minimumBytesPerSecond { 100 };
+
+    /** An attempt this many times slower than the other ranges (the median
+        of their latest rates) is abandoned and retried, once per chunk:
+        another connection is likely to do better. A link that is slow for
+        every range is waited for.
+    */
+    std::atomic<int> slowerThanOthersFactor { 8 };
 
     /** Called once with the download time in whole seconds. */
     std::function<void (int)> onComplete;
@@ -89,6 +99,7 @@ private:
     juce::int64 getFileSize();
     void runChunkWorker (int index, ByteRange range, const juce::File& file, std::atomic<int>& retryCount);
     bool downloadChunk (int index, const ByteRange& range, const juce::File& file);
+    bool isTooSlow (int index, double bytesPerSecond);
     juce::Result mergeFiles (const juce::Array<juce::File>& chunkFiles);
     void reportError (const juce::String& message);
 
@@ -100,6 +111,15 @@ private:
     // Allocated once, for numChunks entries, so that getProgress can read it
     // on the message thread at any moment.
     std::unique_ptr<std::atomic<juce::int64>[]> chunkProgress;
+
+    // The latest transfer rate of each chunk in bytes per second: over the
+    // last checkpoint interval while it runs, over the whole attempt once it
+    // is done; 0 when not known.
+    std::unique_ptr<std::atomic<juce::int64>[]> chunkRates;
+
+    // Whether a chunk was started afresh for being far slower than the
+    // others; each entry is used by its chunk's worker only.
+    std::unique_ptr<bool[]> restartedAsSlower;
     juce::int64 startTime = 0;
     std::atomic<juce::int64> totalSize { 0 };
     const juce::URL url;
