@@ -309,6 +309,31 @@ TEST (DownloadMonitor, InstallerPhaseWithoutADialogEndsByTheInstallersOwnWord)
     }
 }
 
+TEST (DownloadMonitor, CancelDuringTheInstallerPhaseEndsTheRequestAndRemovesTheFile)
+{
+    chooseTesselMaxNewBuildWithDriver();
+
+    // Before the started installer is taken, and while its dialog is watched for.
+    for (const int ticksBefore : { 0, 3 })
+    {
+        DrivenRequest request;
+        request.publish ("tesselmax/Tessel Max Setup.exe", "#!/bin/sh\nsleep 3\n");
+        request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
+
+        for (int i = 0; i < ticksBefore; ++i)
+            request.tick();
+
+        ASSERT_TRUE (request.monitor->isTimerRunning());
+        cancelRequested = true;
+        request.monitor->timerCallback();
+
+        EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded, StatusText::downloadCancelled)) << ticksBefore;
+        EXPECT_FALSE (request.monitor->getTargetFile().exists()) << ticksBefore;
+        EXPECT_FALSE (request.monitor->isTimerRunning());
+        cancelRequested = false;
+    }
+}
+
 TEST (DownloadMonitor, InstallerPageThatNeedsTheUserEndsInManualInstall)
 {
     chooseTesselMaxNewBuildWithDriver();
