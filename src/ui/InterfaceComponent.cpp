@@ -220,8 +220,12 @@ juce::File InterfaceComponent::getPictureCacheFolder()
     if (machineWide.isDirectory() || machineWide.createDirectory())
         return machineWide;
 
-    // A system whose shared data folder is not writable (a Linux /opt).
-    return folders.getUserApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
+    // The user's own folder still keeps the pictures, which beats none at
+    // all: a locked-down Windows, or a system whose shared data folder is
+    // not writable (a Linux /opt).
+    const auto own = folders.getUserApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
+    writeLog ("<InterfaceComponent::loadImage> cannot create " + machineWide.getFullPathName() + ", pictures are kept in " + own.getFullPathName());
+    return own;
 }
 
 juce::Image InterfaceComponent::loadImage (const juce::String& name)

@@ -5,6 +5,7 @@
 #include "support/FakeWindowAutomation.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
+#include "support/SimulatedHostFolder.h"
 #include "ui/InterfaceTestWindow.h"
 #include "ui/MyAlertWindow.h"
 
@@ -567,6 +568,21 @@ TEST (InterfaceComponent, StatusesFromADownloadThreadHoldingTheMessageLock)
     EXPECT_EQ (t.textOf ("statusLabel"), "HubDriver " + t.ui->getLocalisedText ("installed"));
     EXPECT_FALSE (t.isShown ("progressBar"));
     EXPECT_DOUBLE_EQ (t.ui->getProgressValue(), 0.0);
+}
+
+TEST (InterfaceComponent, PicturesGoToTheUsersFolderWhenTheSharedOneCannotBeMade)
+{
+    SimulatedHostFolder host;
+    // A file where the maker's folder should be: the folder cannot be made.
+    (host / "ProgramData").createDirectory();
+    (host / "ProgramData/Velmora").create();
+
+    LogCapture log;
+    const auto own = host / "Users/user/AppData/Roaming/Velmora/StratosetDriver";
+    EXPECT_EQ (InterfaceComponent::getPictureCacheFolder(), own);
+    EXPECT_TRUE (log.contains ("<InterfaceComponent::loadImage> cannot create " + (host / "ProgramData/Velmora/StratosetDriver").getFullPathName()
+                               + ", pictures are kept in " + own.getFullPathName()))
+        << log.getLines().joinIntoString ("\n");
 }
 
 TEST (InterfaceComponent, PicturesAreCachedBelowTheHostAndDrawnInTheirBox)
