@@ -111,9 +111,16 @@ def write_package(path, entries, padding_bytes):
             else:
                 archive.writestr(name, "Read me first.\n")
         if padding_bytes > 0:
-            # Incompressible data, stored: the archive's size is what the download moves.
-            data = random.Random(7).randbytes(padding_bytes)
-            archive.writestr(zipfile.ZipInfo("Tessel Max 2.1/data/resources.bin"), data, zipfile.ZIP_STORED)
+            # Incompressible data, stored: the archive's size is what the
+            # download moves. Written in pieces, so any size fits in memory.
+            info = zipfile.ZipInfo("Tessel Max 2.1/data/resources.bin")
+            info.compress_type = zipfile.ZIP_STORED
+            info.file_size = padding_bytes
+            generator = random.Random(7)
+            piece = 16 * 1024 * 1024
+            with archive.open(info, "w", force_zip64=padding_bytes >= 0x7FFFFFFF) as out:
+                for offset in range(0, padding_bytes, piece):
+                    out.write(generator.randbytes(min(piece, padding_bytes - offset)))
 
 
 def draw_picture(path, label, colour):
