@@ -6,7 +6,8 @@ folder and answers range requests wrongly on purpose.
 
 It writes its port to <work folder>/port once it listens and one line per
 request to <work folder>/requests.log: method, path with query, status, the
-Range header in quotes ("-" when none) and the body bytes sent.
+Range header in quotes ("-" when none), the body bytes sent and the If-Range
+header ("If-Range: -" when none).
 
 The first piece of the path chooses how range requests are answered; the
 rest names the file:
@@ -24,11 +25,19 @@ rest names the file:
     fail500       500 Internal Server Error
     wrong-range   206 whose Content-Range and body are another range
     trickle       the asked range, R bytes per second (default 4096)
+    swap          the asked range, but after N range requests of the file
+                  (swap=N, default 3) the file is replaced by another build
+                  of the same size (every byte XOR 0x5A), once, or again
+                  after every N more with every=1
     silent        no answer at all, to any request: the connection is
                   accepted and kept open until the client leaves
 
 tries=N injects the fault only into the first N requests of each range
 (default: every request); start=S only into ranges that begin at byte S.
+
+Every answer carries an ETag made from the file's content. A range request
+whose If-Range names another ETag gets the whole file with 200, as RFC 9110
+asks; if-range=ignore makes the server answer the range all the same.
 A request without a Range header (the size probe) gets the whole file
 with 200, except in these modes:
 
@@ -38,6 +47,7 @@ with 200, except in these modes:
                   until the client leaves; every range then gets 500
 """
 
+import hashlib
 import http.server
 import os
 import re
@@ -50,7 +60,7 @@ import time
 import urllib.parse
 
 MODES = {"silent", "ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle",
-         "probe206", "length-first", "claim-size"}
+         "probe206", "length-first", "claim-size", "swap"}
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -85,13 +95,16 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         self.sent = 0
         self.status = 0
+        self.etag = None
         try:
             self.answer()
         except (BrokenPipeError, ConnectionResetError):
             pass
         finally:
             range_header = self.headers.get("Range")
-            self.server.write_log('GET %s %d "%s" %d' % (self.path, self.status, range_header or "-", self.sent))
+            if_range = self.headers.get("If-Range")
+            self.server.write_log('GET %s %d "%s" %d If-Range: %s'
+                                  % (self.path, self.status, range_header or "-", self.sent, if_range or "-"))
 
     def answer(self):
         address = urllib.parse.urlsplit(self.path)
@@ -110,11 +123,21 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if not path.startswith(self.server.root + os.sep) or not os.path.isfile(path):
             return self.plain(404)
 
-        with open(path, "rb") as f:
-            data = f.read()
+        range_header = self.headers.get("Range")
+
+        if mode == "swap" and range_header is not None:
+            data = self.swap_and_read(path, query)
+        else:
+            with open(path, "rb") as f:
+                data = f.read()
 
         size = len(data)
-        range_header = self.headers.get("Range")
+        self.etag = '"%s"' % hashlib.sha1(data).hexdigest()[:16]
+        if_range = self.headers.get("If-Range")
+
+        if (range_header is not None and if_range is not None and if_range != self.etag
+                and query.get("if-range") != ["ignore"]):
+            return self.send(200, data)
 
         if range_header is None:
             if mode == "probe206":
@@ -146,7 +169,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send(416, b"", {"Content-Range": "bytes */%d" % size})
 
         attempt = self.server.count_try((self.path, range_header))
-        faulty = mode not in ("ok", "probe206", "length-first")
+        faulty = mode not in ("ok", "probe206", "length-first", "swap")
 
         if "tries" in query and attempt > int(query["tries"][0]):
             faulty = False
@@ -198,11 +221,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.write(body[offset:offset + piece])
                 time.sleep(0.1)
 
+    def swap_and_read(self, path, query):
+        """The file as this range request finds it: the request after every
+        N-th one replaces it first (by a rename, so that no reader meets half
+        a file)."""
+        after = int(query.get("swap", ["3"])[0])
+        with self.server.lock:
+            count = self.server.tries.get(("swap", self.path), 0) + 1
+            self.server.tries[("swap", self.path)] = count
+            if count > 1 and (count - 1) % after == 0 and (count - 1 == after or query.get("every") == ["1"]):
+                with open(path, "rb") as f:
+                    swapped = bytes(b ^ 0x5A for b in f.read())
+                with open(path + ".swap", "wb") as f:
+                    f.write(swapped)
+                os.rename(path + ".swap", path)
+            with open(path, "rb") as f:
+                return f.read()
+
     def start_answer(self, status, length, headers=None):
         self.status = status
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(length))
+        if getattr(self, "etag", None):
+            self.send_header("ETag", self.etag)
         for key, value in (headers or {}).items():
             self.send_header(key, value)
         self.send_header("Connection", "close")

@@ -58,7 +58,7 @@ public:
         {
             const std::lock_guard<std::mutex> guard (slot.lock);
             slot.stream = &stream;
-            stopped = owner.streamsStopped;
+            stopped = owner.streamsStopped || owner.threadShouldExit();
         }
 
         if (stopped)
@@ -179,6 +179,13 @@ juce::int64 ChunkedDownloader::getFileSize()
 
     if (stream != nullptr && (probe.statusCode == 200 || probe.statusCode == 206))
     {
+        // What tells this build of the file from another of the same name:
+        // a strong ETag, or else the modification date.
+        const auto etag = probe.responseHeaders["ETag"].trim();
+        const auto strong = etag.isNotEmpty() && ! etag.startsWith ("W/");
+        validatorName = strong ? "ETag" : "Last-Modified";
+        validator = strong ? etag : probe.responseHeaders["Last-Modified"].trim();
+
         // The length is read from the stream as well: JUCE's curl backend
         // drops the first header after the status line.
         auto size = probe.responseHeaders["Content-Length"].trim().getLargeIntValue();
@@ -197,12 +204,29 @@ juce::int64 ChunkedDownloader::getFileSize()
 
 void ChunkedDownloader::run()
 {
+    if (runPass() != PassEnd::fileChanged || threadShouldExit() || cancelRequested)
+        return;
+
+    // Ranges of two builds must never meet in one file: the whole file
+    // once more, from the size probe on.
+    juce::Logger::writeToLog ("<ChunkedDownloader> The file changed on the server during the download, downloading it again");
+    fileChanged = false;
+    streamsStopped = false;
+    completedChunks = 0;
+    failed = 0;
+
+    if (runPass() == PassEnd::fileChanged)
+        reportError ("The file changed on the server during the download");
+}
+
+ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
+{
     const auto size = getFileSize();
 
     if (size <= 0)
     {
         reportError ("Failed to get file size");
-        return;
+        return PassEnd::ended;
     }
 
     totalSize = size;
@@ -232,7 +256,7 @@ void ChunkedDownloader::run()
             if (! file.create())
             {
                 reportError ("Failed to create temp file at: " + file.getFullPathName());
-                return;
+                return PassEnd::ended;
             }
         }
 
@@ -270,21 +294,24 @@ void ChunkedDownloader::run()
 
     // Also ends when every worker has: a cancel that is withdrawn again
     // before this loop sees it leaves nobody to wait for.
-    while (! threadShouldExit() && ! cancelRequested && completedChunks < count && failed == 0 && runningWorkers > 0)
+    while (! threadShouldExit() && ! cancelRequested && ! fileChanged && completedChunks < count && failed == 0 && runningWorkers > 0)
         wait (200);
 
-    if (threadShouldExit() || cancelRequested)
+    if (threadShouldExit() || cancelRequested || fileChanged)
         stopStreams();
 
     for (auto& worker : workers)
         worker.join();
+
+    if (fileChanged && ! threadShouldExit() && ! cancelRequested)
+        return PassEnd::fileChanged;
 
     if (threadShouldExit())
     {
         if (! cancelRequested)
             reportError ("Download cancelled");
 
-        return;
+        return PassEnd::ended;
     }
 
     if (failed != 0)
@@ -299,7 +326,7 @@ void ChunkedDownloader::run()
         if (! cancelRequested)
             reportError (summary);
 
-        return;
+        return PassEnd::ended;
     }
 
     // Only a cancel ends the workers without every chunk complete and
@@ -309,7 +336,7 @@ void ChunkedDownloader::run()
         if (! cancelRequested)
             reportError ("Download cancelled");
 
-        return;
+        return PassEnd::ended;
     }
 
     const auto merged = mergeFiles (chunkFiles);
@@ -319,7 +346,7 @@ void ChunkedDownloader::run()
         if (! cancelRequested)
             reportError (merged.getErrorMessage());
 
-        return;
+        return PassEnd::ended;
     }
 
     for (const auto& file : chunkFiles)
@@ -328,7 +355,7 @@ void ChunkedDownloader::run()
     chunkFiles.clear();
 
     if (cancelRequested)
-        return;
+        return PassEnd::ended;
 
     const auto seconds = (int) ((double) (juce::Time::currentTimeMillis() - startTime) * 0.001);
 
@@ -336,6 +363,8 @@ void ChunkedDownloader::run()
 
     if (lock.lockWasGained() && onComplete != nullptr)
         onComplete (seconds);
+
+    return PassEnd::ended;
 }
 
 //==============================================================================
@@ -351,7 +380,7 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
             break;
         }
 
-        if (cancelRequested || streamsStopped)
+        if (cancelRequested || streamsStopped || fileChanged)
             break;
 
         ++attempt;
@@ -383,11 +412,30 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         return false;
 
     const auto chunk = juce::String (index);
-    OpenStream connection (*this, streamSlots[(size_t) index], getRangeHeader (range));
+    auto headers = getRangeHeader (range);
+
+    // A server that knows the file changed answers with the whole new one.
+    if (validator.isNotEmpty())
+        headers << "\r\nIf-Range: " << validator;
+
+    OpenStream connection (*this, streamSlots[(size_t) index], headers);
     auto* stream = connection.get();
 
     if (isStopping())
         return false;
+
+    if (stream != nullptr && validator.isNotEmpty())
+    {
+        const auto answered = connection.responseHeaders[validatorName].trim();
+
+        if (answered.isNotEmpty() && answered != validator)
+        {
+            juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", the file changed on the server: " + validatorName + " " + answered + " instead of " + validator);
+            fileChanged = true;
+            notify();
+            return false;
+        }
+    }
 
     if (stream == nullptr || connection.statusCode != 206)
     {
@@ -614,7 +662,7 @@ void ChunkedDownloader::stopStreams()
 
 bool ChunkedDownloader::isStopping() const
 {
-    return cancelRequested || streamsStopped || threadShouldExit();
+    return cancelRequested || streamsStopped || fileChanged || threadShouldExit();
 }
 
 void ChunkedDownloader::pauseBeforeRetry (int milliseconds) const

@@ -21,7 +21,10 @@
     A range counts as done only when exactly the bytes asked for have arrived
     under the right Content-Range, and the joined file must have exactly the
     size the server announced: whatever goes wrong, a truncated or mixed-up
-    file is never handed on.
+    file is never handed on. Every range is asked for with the size probe's
+    validator (If-Range with its ETag or date) and must come with the same
+    one: a file replaced on the server during the download is downloaded
+    once more from the start; replaced again, the download fails.
 */
 class ChunkedDownloader : public juce::Thread
 {
@@ -96,6 +99,14 @@ private:
     class StreamSlot;
     class OpenStream;
 
+    enum class PassEnd
+    {
+        ended, // reported, or stopped without a report
+        fileChanged // nothing reported: another build of the file was met
+    };
+
+    /** One whole download from the size probe on. */
+    PassEnd runPass();
     juce::int64 getFileSize();
     void runChunkWorker (int index, ByteRange range, const juce::File& file, std::atomic<int>& retryCount);
     bool downloadChunk (int index, const ByteRange& range, const juce::File& file);
@@ -125,6 +136,11 @@ private:
     const juce::URL url;
     const juce::File targetFile;
     const int numChunks;
+    // The size probe's validator, written before the workers start: the
+    // header it came in ("ETag" or "Last-Modified") and its value (empty
+    // when the server sent neither).
+    juce::String validatorName, validator;
+    std::atomic<bool> fileChanged { false };
     std::atomic<int> completedChunks { 0 };
     std::atomic<int> failed { 0 };
     std::atomic<int> runningWorkers { 0 };

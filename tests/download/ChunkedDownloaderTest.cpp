@@ -487,6 +487,64 @@ TEST_F (ChunkedDownloaderFaults, FailureSummaryCountsTheAttemptsOfEveryChunk)
     }
 }
 
+TEST_F (ChunkedDownloaderFaults, FileReplacedDuringItsDownloadIsNeverMixed)
+{
+    juce::Random random (26);
+    const auto original = randomBytes (random, 8 * 5000);
+    juce::MemoryBlock replaced (original);
+
+    for (size_t i = 0; i < replaced.getSize(); ++i)
+        replaced[i] = (char) (replaced[i] ^ 0x5A);
+
+    const struct
+    {
+        const char* query;
+        bool completes;
+    } cases[] = {
+        { "swap=3", true }, // the server answers If-Range with the new file
+        { "swap=3&if-range=ignore", true }, // the server sends the new bytes as the range asked for
+        { "swap=3&every=1", false }, // replaced again during the second download
+        { "swap=3&every=1&if-range=ignore", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.query);
+        writeBytes (root / "www/build.bin", original);
+        const auto target = root / "out/build.bin";
+        target.getParentDirectory().createDirectory();
+        target.deleteFile();
+
+        LogCapture log;
+        const auto outcome = download (server.urlFor ("swap", "build.bin", c.query), target);
+
+        EXPECT_EQ (log.count ("<ChunkedDownloader> The file changed on the server during the download, downloading it again"), 1);
+        EXPECT_GE (log.countContaining ("the file changed on the server: ETag "), 1);
+        EXPECT_TRUE (temporary.getChunkFiles().isEmpty());
+
+        if (c.completes)
+        {
+            EXPECT_EQ (outcome.completions, 1) << outcome.error;
+            EXPECT_TRUE (hasContent (target, replaced)) << "the new build, whole";
+        }
+        else
+        {
+            EXPECT_EQ (outcome.errors, 1);
+            EXPECT_EQ (outcome.error, "The file changed on the server during the download");
+            EXPECT_FALSE (target.exists());
+        }
+
+        // Every range asked for names the build it belongs to.
+        for (const auto& line : server.getRequestLog())
+        {
+            if (line.contains ("\"bytes="))
+            {
+                EXPECT_TRUE (line.contains ("If-Range: \"")) << line;
+            }
+        }
+    }
+}
+
 TEST_F (ChunkedDownloaderFaults, SizeProbe)
 {
     juce::Random random (20);
