@@ -25,6 +25,8 @@ rest names the file:
     fail500       500 Internal Server Error
     wrong-range   206 whose Content-Range and body are another range
     trickle       the asked range, R bytes per second (default 4096)
+    redirect      302 to <to>/<file> for every request (to=<address or
+                  /path on this server>); without to=, to itself: a loop
     swap          the asked range, but after N range requests of the file
                   (swap=N, default 3) the file is replaced by another build
                   of the same size (every byte XOR 0x5A), once, or again
@@ -60,7 +62,7 @@ import time
 import urllib.parse
 
 MODES = {"silent", "ok", "ignore-range", "drop", "stall", "short", "early-end", "fail500", "wrong-range", "trickle",
-         "probe206", "length-first", "claim-size", "swap"}
+         "probe206", "length-first", "claim-size", "swap", "redirect"}
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -118,6 +120,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
         if mode == "silent":
             return self.wait_for_client_to_leave()
+        if mode == "redirect":
+            target = query.get("to", ["/redirect"])[0].rstrip("/") + "/" + urllib.parse.quote(name)
+            if "to" not in query and address.query:
+                target += "?" + address.query
+            return self.send(302, b"", {"Location": target})
         path = os.path.realpath(os.path.join(self.server.root, name))
 
         if not path.startswith(self.server.root + os.sep) or not os.path.isfile(path):

@@ -11,6 +11,12 @@
 namespace
 {
 constexpr int connectionTimeoutMs = 5000;
+constexpr int maxRedirects = 5;
+
+bool isRedirect (int statusCode)
+{
+    return statusCode == 301 || statusCode == 302 || statusCode == 303 || statusCode == 307 || statusCode == 308;
+}
 constexpr int readSize = 8192;
 constexpr int fileBufferSize = 16384;
 constexpr double checkpointIntervalMs = 1000.0;
@@ -44,8 +50,8 @@ public:
 class ChunkedDownloader::OpenStream
 {
 public:
-    OpenStream (ChunkedDownloader& ownerToUse, StreamSlot& slotToUse, const juce::String& extraHeaders)
-        : owner (ownerToUse), slot (slotToUse), stream (owner.url, false)
+    OpenStream (ChunkedDownloader& ownerToUse, StreamSlot& slotToUse, const juce::URL& address, const juce::String& extraHeaders)
+        : owner (ownerToUse), slot (slotToUse), stream (address, false)
     {
         if (extraHeaders.isNotEmpty())
             stream.withExtraHeaders (extraHeaders);
@@ -172,9 +178,74 @@ bool ChunkedDownloader::contentRangeMatches (const juce::String& contentRange, c
 }
 
 //==============================================================================
+std::optional<juce::URL> ChunkedDownloader::followLocation (const juce::URL& from, const juce::String& location)
+{
+    const auto target = location.trim();
+    const auto isWeb = [] (const juce::String& address)
+    { return address.startsWithIgnoreCase ("http://") || address.startsWithIgnoreCase ("https://"); };
+
+    if (target.isEmpty() || target.containsAnyOf ("\r\n") || ! isWeb (from.toString (false)))
+        return std::nullopt;
+
+    if (isWeb (target))
+        return juce::URL (target);
+
+    // Any other scheme ("file:", "ftp:", ...) is not followed.
+    const auto beforeColon = target.upToFirstOccurrenceOf (":", false, false);
+
+    if (target.contains (":") && beforeColon.isNotEmpty() && beforeColon.containsOnly ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-."))
+        return std::nullopt;
+
+    const auto base = from.toString (false);
+    const auto scheme = base.upToFirstOccurrenceOf ("://", true, false);
+
+    if (target.startsWith ("//"))
+        return juce::URL (scheme.dropLastCharacters (2) + target);
+
+    const auto rest = base.substring (scheme.length());
+    const auto origin = scheme + rest.upToFirstOccurrenceOf ("/", false, false);
+
+    if (target.startsWithChar ('/'))
+        return juce::URL (origin + target);
+
+    // Relative to the folder of the address redirected.
+    const auto path = rest.fromFirstOccurrenceOf ("/", true, false).upToFirstOccurrenceOf ("?", false, false);
+    return juce::URL (origin + path.upToLastOccurrenceOf ("/", true, false) + (path.isEmpty() ? "/" : "") + target);
+}
+
 juce::int64 ChunkedDownloader::getFileSize()
 {
-    OpenStream probe (*this, streamSlots[(size_t) juce::jmax (1, numChunks)], {});
+    // Emplaced, not assigned: a URL's assignment copies its empty post data
+    // with a null pointer.
+    fileUrl.emplace (url);
+
+    // Redirects are followed here, so that the ranges go straight to the
+    // server that has the file.
+    for (int hop = 0;; ++hop)
+    {
+        OpenStream probe (*this, streamSlots[(size_t) juce::jmax (1, numChunks)], *fileUrl, {});
+
+        if (probe.get() == nullptr || ! isRedirect (probe.statusCode))
+            return readFileSize (probe);
+
+        auto next = followLocation (*fileUrl, probe.responseHeaders["Location"]);
+
+        if (! next.has_value() || hop == maxRedirects)
+        {
+            if (! isStopping())
+                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to get file size, status code: " + juce::String (probe.statusCode)
+                                          + (next.has_value() ? ", more than " + juce::String (maxRedirects) + " redirects" : ", no usable Location"));
+
+            return -1;
+        }
+
+        juce::Logger::writeToLog ("<ChunkedDownloader> Redirected to: " + next->toString (true));
+        fileUrl.emplace (std::move (*next));
+    }
+}
+
+juce::int64 ChunkedDownloader::readFileSize (OpenStream& probe)
+{
     auto* stream = probe.get();
 
     if (stream != nullptr && (probe.statusCode == 200 || probe.statusCode == 206))
@@ -418,7 +489,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     if (validator.isNotEmpty())
         headers << "\r\nIf-Range: " << validator;
 
-    OpenStream connection (*this, streamSlots[(size_t) index], headers);
+    OpenStream connection (*this, streamSlots[(size_t) index], *fileUrl, headers);
     auto* stream = connection.get();
 
     if (isStopping())

@@ -6,12 +6,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
 
 /** Fetches one file over HTTP with several parallel range requests.
 
-    Each range goes into its own temporary file; a range that fails is
+    The size probe follows up to five redirects, and the ranges are asked
+    for where they lead. Each range goes into its own temporary file; a range that fails is
     retried; at the end the ranges are joined into the target file. The
     temporary files go with the download, whatever its end. The
     thread ("DownloadThread") starts at the end of construction and reports
@@ -67,6 +69,13 @@ public:
     */
     static bool contentRangeMatches (const juce::String& contentRange, const ByteRange& range, juce::int64 totalSize);
 
+    /** Where a redirect's Location leads from `from`: an absolute http or
+        https address, one relative to the server ("/path", "//host/path")
+        or to the folder of `from`. Nothing for an empty or unusable value
+        or another scheme.
+    */
+    static std::optional<juce::URL> followLocation (const juce::URL& from, const juce::String& location);
+
     /** Retries allowed after the first attempt of a chunk. */
     std::atomic<int> maxRetries { 10 };
 
@@ -108,6 +117,7 @@ private:
     /** One whole download from the size probe on. */
     PassEnd runPass();
     juce::int64 getFileSize();
+    juce::int64 readFileSize (OpenStream& probe);
     void runChunkWorker (int index, ByteRange range, const juce::File& file, std::atomic<int>& retryCount);
     bool downloadChunk (int index, const ByteRange& range, const juce::File& file);
     bool isTooSlow (int index, double bytesPerSecond);
@@ -134,6 +144,7 @@ private:
     juce::int64 startTime = 0;
     std::atomic<juce::int64> totalSize { 0 };
     const juce::URL url;
+    std::optional<juce::URL> fileUrl; // after the redirects; set by the size probe, before the workers start
     const juce::File targetFile;
     const int numChunks;
     // The size probe's validator, written before the workers start: the

@@ -3,6 +3,7 @@
 #include "core/ProcessState.h"
 #include "devices/DeviceListDownload.h"
 #include "support/ClosedLoopbackPort.h"
+#include "support/FaultInjectingServer.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
 #include "support/TemporaryFolder.h"
@@ -76,6 +77,25 @@ TEST_F (DeviceListDownloadTest, FollowsARedirectToTheList)
     EXPECT_TRUE (fetch ("lists"));
     EXPECT_EQ (listFile.loadFileAsString(), listText);
     EXPECT_TRUE (server.getAccessLog()[0].startsWith ("GET /lists 301 ")) << server.getAccessLog().joinIntoString ("\n");
+}
+
+TEST_F (DeviceListDownloadTest, FollowsARedirectToAnotherServerAndGivesUpOnALoop)
+{
+    documents.write ("list_20260509_1.1.16.xml", listText);
+    FaultInjectingServer redirector (documents.getFolder());
+    ASSERT_TRUE (redirector.isRunning());
+
+    const auto moved = redirector.urlFor ("redirect", "list_20260509_1.1.16.xml", "to=" + server.getBaseUrl());
+    ASSERT_TRUE (DeviceListDownload::fetch (moved, listFile));
+    EXPECT_EQ (listFile.loadFileAsString(), listText);
+    EXPECT_TRUE (server.getAccessLog().joinIntoString ("\n").contains ("GET /list_20260509_1.1.16.xml 200 "));
+
+    const auto loop = redirector.urlFor ("redirect", "list_20260509_1.1.16.xml");
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+    EXPECT_FALSE (DeviceListDownload::fetch (loop, listFile));
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 15000.0);
+    EXPECT_TRUE (log.contains ("MainComponent > Failed to download XML file: " + loop));
+    EXPECT_FALSE (DeviceListDownload::getStagingFileFor (listFile).exists());
 }
 
 TEST_F (DeviceListDownloadTest, RejectsEmptyAnswersAndErrorStatuses)

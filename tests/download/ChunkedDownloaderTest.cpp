@@ -196,6 +196,32 @@ TEST (ChunkedDownloaderPlan, KeepsSixtyFourBitOffsetsForFilesOfTwoGigabytesAndMo
     }
 }
 
+TEST (ChunkedDownloaderPlan, FollowsALocationOnlyToAWebAddress)
+{
+    const juce::URL from ("http://127.0.0.1:8080/pkg/v2/file.zip?token=1");
+
+    const std::pair<const char*, const char*> cases[] = {
+        { "https://cdn.example.test/a/file.zip", "https://cdn.example.test/a/file.zip" },
+        { "HTTP://127.0.0.1:9090/b.zip", "HTTP://127.0.0.1:9090/b.zip" },
+        { "/moved/file.zip", "http://127.0.0.1:8080/moved/file.zip" },
+        { "//mirror.example.test/file.zip", "http://mirror.example.test/file.zip" },
+        { "other.zip", "http://127.0.0.1:8080/pkg/v2/other.zip" },
+        { " /spaced.zip ", "http://127.0.0.1:8080/spaced.zip" },
+    };
+
+    for (const auto& [location, expected] : cases)
+    {
+        const auto next = ChunkedDownloader::followLocation (from, location);
+        ASSERT_TRUE (next.has_value()) << location;
+        EXPECT_EQ (next->toString (true), expected) << location;
+    }
+
+    for (auto refused : { "", "file:///etc/passwd", "ftp://example.test/f.zip", "javascript:alert(1)", "/a\r\nSet-Cookie: x" })
+        EXPECT_FALSE (ChunkedDownloader::followLocation (from, refused).has_value()) << refused;
+
+    EXPECT_EQ (ChunkedDownloader::followLocation (juce::URL ("http://127.0.0.1:8080"), "f.zip")->toString (true), "http://127.0.0.1:8080/f.zip");
+}
+
 TEST (ChunkedDownloaderPlan, AcceptsOnlyTheContentRangeAskedFor)
 {
     const Range range { 125, 249 };
@@ -543,6 +569,51 @@ TEST_F (ChunkedDownloaderFaults, FileReplacedDuringItsDownloadIsNeverMixed)
             }
         }
     }
+}
+
+TEST_F (ChunkedDownloaderFaults, RedirectedPackageComesFromWhereItLeads)
+{
+    juce::Random random (27);
+    const auto data = randomBytes (random, 8 * 4000);
+    writeBytes (root / "www/pkg/moved.bin", data);
+    LoopbackNginx second (root / "www");
+    ASSERT_TRUE (second.isRunning());
+
+    // To another server, and to another path of the same one: the ranges
+    // go straight there.
+    const std::pair<juce::String, juce::String> moves[] = {
+        { "to=" + second.getBaseUrl(), "" },
+        { "to=/ok", "/ok/pkg/moved.bin" },
+    };
+
+    for (const auto& [query, pathThere] : moves)
+    {
+        SCOPED_TRACE (query);
+        const auto target = root / "out/moved.bin";
+        target.getParentDirectory().createDirectory();
+        target.deleteFile();
+
+        LogCapture log;
+        const auto outcome = download (server.urlFor ("redirect", "pkg/moved.bin", query), target);
+
+        EXPECT_EQ (outcome.completions, 1) << outcome.error;
+        EXPECT_TRUE (hasContent (target, data));
+        EXPECT_EQ (log.countContaining ("<ChunkedDownloader> Redirected to: "), 1);
+        EXPECT_TRUE (rangesRequested (server.getRequestLog(), "/redirect/pkg/moved.bin?" + query).isEmpty());
+        EXPECT_EQ (pathThere.isEmpty() ? rangesRequested (second.getAccessLog(), "/pkg/moved.bin").size()
+                                       : rangesRequested (server.getRequestLog(), pathThere).size(),
+                   8);
+    }
+
+    // A loop ends with the probe, at once.
+    LogCapture log;
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+    const auto loop = download (server.urlFor ("redirect", "pkg/moved.bin"), root / "out/loop.bin");
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 10000.0);
+    EXPECT_EQ (loop.error, "Failed to get file size");
+    EXPECT_EQ (log.countContaining ("<ChunkedDownloader> Redirected to: "), 5);
+    EXPECT_TRUE (log.contains ("<ChunkedDownloader> Failed to get file size, status code: 302, more than 5 redirects"));
+    EXPECT_FALSE ((root / "out/loop.bin").exists());
 }
 
 TEST_F (ChunkedDownloaderFaults, SizeProbe)
