@@ -14,8 +14,9 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick
     # a font with Chinese glyphs, standing in for Windows' Microsoft YaHei
     fonts-wqy-microhei
-    # a real HTTP server on 127.0.0.1 for tests and the demo
-    nginx-light python3
+    # a real HTTP server on 127.0.0.1 for tests and the demo; openssl makes
+    # the throwaway certificates of its TLS tests
+    nginx-light python3 openssl
     # other downloaders the download benchmark compares with, and GNU time
     curl aria2 time
 )

@@ -11,6 +11,9 @@
 #
 # limit_rate is nginx's per-request rate limit, e.g. 8m (8 MiB/s).
 #
+# TLS_CERTIFICATE=<pem> TLS_KEY=<key> serve https instead of http with that
+# certificate (tools/test-certificates.sh makes some).
+#
 # SILENT_LOCATIONS="<path prefix> ..." hands the requests below those prefixes
 # to tools/silent-http-server.py, which accepts them and never answers: a
 # server that hangs (for example SILENT_LOCATIONS=/pictures/).
@@ -43,6 +46,13 @@ case "${1:-}" in
             done
         fi
 
+        tls=""
+        if [ -n "${TLS_CERTIFICATE:-}" ]; then
+            tls=" ssl;
+        ssl_certificate $(realpath "$TLS_CERTIFICATE");
+        ssl_certificate_key $(realpath "$TLS_KEY")"
+        fi
+
         for _ in 1 2 3 4 5; do
             if [ -n "$wanted_port" ]; then
                 port="$wanted_port"
@@ -70,7 +80,7 @@ http {
     sendfile on;
     keepalive_timeout 30;
     server {
-        listen 127.0.0.1:$port;
+        listen 127.0.0.1:$port$tls;
         root $root;
         location / { limit_rate $rate; }$silent_locations
     }

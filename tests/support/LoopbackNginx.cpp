@@ -16,6 +16,24 @@ LoopbackNginx::LoopbackNginx (const juce::File& documentRoot, const juce::String
     if (limitRate.isNotEmpty())
         command.add (limitRate);
 
+    start (command);
+}
+
+LoopbackNginx::LoopbackNginx (const juce::File& documentRoot, const Certificate& certificate)
+    : workFolder (juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("stratoset-nginx-" + juce::Uuid().toString())),
+      secure (true)
+{
+    start ({ "/usr/bin/env",
+             "TLS_CERTIFICATE=" + certificate.certificate.getFullPathName(),
+             "TLS_KEY=" + certificate.key.getFullPathName(),
+             getScript(),
+             "start",
+             documentRoot.getFullPathName(),
+             workFolder.getFullPathName() });
+}
+
+void LoopbackNginx::start (juce::StringArray command)
+{
     juce::ChildProcess process;
 
     if (! process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
@@ -50,7 +68,7 @@ void LoopbackNginx::stop()
 
 juce::String LoopbackNginx::getBaseUrl() const
 {
-    return "http://127.0.0.1:" + juce::String (port);
+    return (secure ? "https://127.0.0.1:" : "http://127.0.0.1:") + juce::String (port);
 }
 
 juce::String LoopbackNginx::urlFor (const juce::String& path) const

@@ -10,12 +10,21 @@ class LoopbackNginx
 public:
     /** `limitRate` is nginx's per-request rate limit, e.g. "8m"; empty: none. */
     explicit LoopbackNginx (const juce::File& documentRoot, const juce::String& limitRate = {});
+
+    /** A certificate and its key (tools/test-certificates.sh). */
+    struct Certificate
+    {
+        juce::File certificate, key;
+    };
+
+    /** Serving https with `certificate`. */
+    LoopbackNginx (const juce::File& documentRoot, const Certificate& certificate);
     ~LoopbackNginx();
 
     bool isRunning() const { return port > 0; }
     int getPort() const { return port; }
 
-    /** "http://127.0.0.1:<port>" */
+    /** "http://127.0.0.1:<port>" ("https://" with a certificate) */
     juce::String getBaseUrl() const;
 
     /** The address of a file below the document root: "/a/b.zip" or "a/b.zip". */
@@ -33,6 +42,9 @@ public:
     LoopbackNginx& operator= (const LoopbackNginx&) = delete;
 
 private:
+    void start (juce::StringArray command);
+
     juce::File workFolder;
     int port = 0;
+    bool secure = false;
 };
