@@ -73,13 +73,37 @@ juce::String effectiveArea (const juce::String& area)
     return area.isEmpty() ? juce::String ("cn/en") : area;
 }
 
-std::unique_ptr<juce::XmlElement> parseListFile (const juce::File& listFile)
+std::unique_ptr<juce::XmlElement> parseListText (const juce::String& text)
 {
-    auto root = juce::XmlDocument::parse (listFile);
+    // JUCE's parser loops for ever on a processing instruction that is
+    // followed by text inside an element ("<a><?pi?>text</a>"). A device
+    // list has none after its declaration, so a text with one is no list.
+    auto firstElement = -1;
+
+    for (auto i = text.indexOfChar ('<'); i >= 0; i = text.indexOfChar (i + 1, '<'))
+    {
+        if (const auto next = text[i + 1]; next != '?' && next != '!')
+        {
+            firstElement = i;
+            break;
+        }
+    }
+
+    if (firstElement >= 0 && text.indexOf (firstElement, "<?") >= 0)
+        return nullptr;
+
+    auto root = juce::parseXML (text);
 
     if (root == nullptr || ! hasTag (*root, listTag))
         return nullptr;
 
     return root;
+}
+
+std::unique_ptr<juce::XmlElement> parseListFile (const juce::File& listFile)
+{
+    // Read as JUCE reads any text file (UTF-8, or else Windows-1252) and
+    // parsed as text: nothing the list names is ever loaded from disk.
+    return listFile.existsAsFile() ? parseListText (listFile.loadFileAsString()) : nullptr;
 }
 } // namespace DeviceListFormat

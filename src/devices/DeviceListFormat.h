@@ -42,6 +42,9 @@ juce::String expandOsNames (const juce::String& os);
 /** An `area` value, or "cn/en" when it is empty. */
 juce::String effectiveArea (const juce::String& area);
 
+/** Parses a list; null when it does not parse or its root is not `list`. */
+std::unique_ptr<juce::XmlElement> parseListText (const juce::String& text);
+
 /** Loads and parses a list file; null when it does not parse or its root is not `list`. */
 std::unique_ptr<juce::XmlElement> parseListFile (const juce::File& listFile);
 

@@ -77,6 +77,19 @@ TEST (DeviceListFormat, ParsesOnlyListDocuments)
     EXPECT_EQ (parseListFile (folder.write ("c.xml", "<list><item></list>")), nullptr);
     EXPECT_EQ (parseListFile (folder.write ("d.xml", "")), nullptr);
     EXPECT_EQ (parseListFile (folder / "missing.xml"), nullptr);
+
+    // Lists a server might send: JUCE's parser never returned from the
+    // first (a processing instruction followed by text inside an element);
+    // the declaration before the root is still fine.
+    EXPECT_EQ (parseListFile (folder.write ("e.xml", "<list><item pid=\"260\"/>\n<?pi?>x</list>")), nullptr);
+    EXPECT_NE (parseListFile (folder.write ("f.xml", "<?xml version=\"1.0\"?>\n<!-- list -->\n<list><item pid=\"260\"/></list>")), nullptr);
+
+    // Not UTF-8 (Windows-1252, as JUCE falls back to): read, not refused.
+    const char latin[] = "<list><item pid=\"260\" name=\"Caf\xe9\"/></list>";
+    folder.getFolder().getChildFile ("g.xml").replaceWithData (latin, sizeof (latin) - 1);
+    const auto root = parseListFile (folder / "g.xml");
+    ASSERT_NE (root, nullptr);
+    EXPECT_EQ (root->getChildElement (0)->getStringAttribute ("name"), juce::String (juce::CharPointer_UTF8 ("Caf\xc3\xa9")));
 }
 
 TEST (DeviceListFormat, ReadsTheSampleList)
