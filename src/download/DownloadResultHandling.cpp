@@ -5,14 +5,38 @@
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
 
+#include <cstring>
+
 namespace
 {
 constexpr const char* noInstallerFound = "<DownloadMonitor::handleDownloadResult> Can't find .exe after uncompress!";
 
-/** Unpacks the archive beside itself, entry by entry so that a stop comes
-    between two of them; the installer in it, or a non-existent File when
-    there is none (or the unpacking was stopped).
+/** Whether an archive entry's name can be used as a path at all. JUCE takes
+    the name's bytes as UTF-8 without checking them, and a name that is not
+    UTF-8 sends its path functions past the end of the text or into endless
+    recursion; control characters have no place in a file name either.
 */
+bool isReadableEntryName (const juce::String& name)
+{
+    const auto* bytes = name.toRawUTF8();
+
+    if (name.isEmpty() || ! juce::CharPointer_UTF8::isValidString (bytes, (int) std::strlen (bytes)))
+        return false;
+
+    for (auto character = name.getCharPointer(); ! character.isEmpty(); ++character)
+    {
+        const auto c = *character;
+
+        if (c < 0x20 || c == 0x7f || (c >= 0xd800 && c <= 0xdfff) || c > 0x10ffff)
+            return false;
+    }
+
+    return true;
+}
+} // namespace
+
+namespace DownloadResult
+{
 juce::File unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop)
 {
     juce::Logger::writeToLog ("<handleDownloadResult> Detected ZIP file: " + archive.getFileName());
@@ -31,12 +55,28 @@ juce::File unpackAndPickInstaller (const juce::File& archive, const std::functio
         if (shouldStop != nullptr && shouldStop())
             return {};
 
+        const auto* entry = zip.getEntry (i);
+
+        if (entry == nullptr || ! isReadableEntryName (entry->filename))
+        {
+            juce::Logger::writeToLog ("<handleDownloadResult> Skipped entry " + juce::String (i) + ": its name is not a readable file name");
+            continue;
+        }
+
+        // An installer package has no use for links, and JUCE reads a link's
+        // target whole into memory, as large as the entry claims to be.
+        if (entry->isSymbolicLink)
+        {
+            juce::Logger::writeToLog ("<handleDownloadResult> Skipped entry " + juce::String (i) + ": a link");
+            continue;
+        }
+
         zip.uncompressEntry (i, folder, true);
     }
 
-    // Links unpacked from the archive are not followed, so no program
-    // outside the folder can become a candidate. ".exe" is matched without
-    // regard to case, as Windows matches it.
+    // No link is unpacked, and none is followed, so no program outside the
+    // folder can become a candidate. ".exe" is matched without regard to
+    // case, as Windows matches it.
     juce::Array<juce::File> candidates;
 
     if (folder.isDirectory())
@@ -49,12 +89,9 @@ juce::File unpackAndPickInstaller (const juce::File& archive, const std::functio
 
     // The archive's own name (the unpack folder's) counts, the folders the
     // work folder lies in do not.
-    return DownloadResult::pickInstaller (candidates, archive.getParentDirectory(), getSystemBitness());
+    return pickInstaller (candidates, archive.getParentDirectory(), getSystemBitness());
 }
-} // namespace
 
-namespace DownloadResult
-{
 juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& workFolder, const juce::String& systemBitness)
 {
     const juce::String arch = systemBitness == "32" ? "86" : "64";

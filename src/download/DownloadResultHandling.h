@@ -41,6 +41,13 @@ Launch unpackAndLaunch (const juce::URL& url,
                         const Selection& selection,
                         const std::function<bool()>& shouldStop = nullptr);
 
+/** Unpacks a ZIP archive beside itself, into a folder named after it, entry
+    by entry so that a stop comes between two of them; the installer in it
+    (pickInstaller), or a non-existent File when there is none or the
+    unpacking was stopped. Nothing is written outside that folder.
+*/
+juce::File unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop = nullptr);
+
 /** The program to run among the ".exe" files unpacked below `workFolder`, in
     the order given: one whose path below the work folder names the other
     architecture ("x86" or "x64" without the system's "86" or "64") is

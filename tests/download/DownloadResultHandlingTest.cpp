@@ -8,6 +8,8 @@
 #include "support/LogCapture.h"
 #include "support/SimulatedHostFolder.h"
 
+#include <cstring>
+
 namespace
 {
 using Entries = std::vector<std::pair<juce::String, juce::String>>; // stored path, content
@@ -174,6 +176,47 @@ TEST (DownloadResultHandling, ArchiveWithoutAProgramToRunIsADownloadError)
     FinishedDownload broken ("Package.zip");
     broken.file.replaceWithText ("not an archive");
     EXPECT_EQ (broken.handle ("Driver"), juce::StringArray (StatusText::downloadError));
+}
+
+TEST (DownloadResultHandling, ArchiveEntriesThatCannotBeUnpackedAreSkipped)
+{
+    // A name that is not UTF-8, and a link that claims to be 3.9 GB (JUCE
+    // reads a link's target whole): the one sent JUCE's path functions into
+    // endless recursion, the other asked for 3.9 GB of memory.
+    FinishedDownload download ("Package.zip");
+    download.makeArchive ({ { "Tes####sel/Setup.exe", installer() }, { "Link.exe", "../../outside" }, { "Tessel Max/Setup.exe", installer() } });
+
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE (download.file.loadFileAsData (bytes));
+    auto* data = static_cast<juce::uint8*> (bytes.getData());
+    int centralEntry = 0;
+
+    for (size_t i = 0; i + 46 < bytes.getSize(); ++i)
+    {
+        if (std::memcmp (data + i, "PK\x01\x02", 4) != 0)
+            continue;
+
+        if (centralEntry == 0)
+            std::memset (data + i + 46 + 3, 0xff, 4);
+
+        if (centralEntry == 1)
+        {
+            const juce::uint32 huge = 0xf0000000, link = 0xa1ff0000;
+            std::memcpy (data + i + 24, &huge, 4);
+            std::memcpy (data + i + 38, &link, 4);
+        }
+
+        ++centralEntry;
+    }
+
+    ASSERT_EQ (centralEntry, 3);
+    download.file.replaceWithData (bytes.getData(), bytes.getSize());
+
+    EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::installed));
+    EXPECT_TRUE (download.log.contains ("<handleDownloadResult> Skipped entry 0: its name is not a readable file name"));
+    EXPECT_TRUE (download.log.contains ("<handleDownloadResult> Skipped entry 1: a link"));
+    EXPECT_EQ (lastInstallerPath, download.unpacked ("Tessel Max/Setup.exe").getFullPathName());
+    EXPECT_FALSE (download.unpacked ("Link.exe").exists());
 }
 
 TEST (DownloadResultHandling, OtherDownloadIsTheInstallerItself)
