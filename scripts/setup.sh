@@ -3,6 +3,7 @@
 # needs. Safe to run again: it only calls apt-get when something is missing.
 #   scripts/setup.sh           the Linux build, its tests and the demo
 #   scripts/setup.sh windows   also the 32-bit Windows cross build and Wine
+#   scripts/setup.sh fuzz      also clang and libFuzzer for tests/fuzz
 set -euo pipefail
 
 packages=(
@@ -35,12 +36,20 @@ windows_packages=(
     file libimage-exiftool-perl
 )
 
+fuzz_packages=(
+    # the fuzz targets: clang with libFuzzer and its sanitizers
+    clang-14 libfuzzer-14-dev
+)
+
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
     as_root=(sudo)
 fi
 
 need_update=0
+if [ "${1:-}" = "fuzz" ]; then
+    packages+=("${fuzz_packages[@]}")
+fi
 if [ "${1:-}" = "windows" ]; then
     packages+=("${windows_packages[@]}")
     if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -3,9 +3,11 @@
 # builds with AddressSanitizer and UBSan, and runs every test under Xvfb;
 # then builds the test runner with ThreadSanitizer and runs the tests of the
 # threaded code (CTest label "threads") once more there; then cross-builds the
-# Windows program and runs its tests under Wine (scripts/test-windows.sh).
+# Windows program and runs its tests under Wine (scripts/test-windows.sh);
+# last, a fixed run of the fuzz targets (scripts/fuzz.sh).
 # Extra arguments go to both Linux ctest runs. STRATOSET_SKIP_TSAN=1 leaves
-# out the ThreadSanitizer part, STRATOSET_WINDOWS_TESTS=0 the Windows part.
+# out the ThreadSanitizer part, STRATOSET_WINDOWS_TESTS=0 the Windows part,
+# STRATOSET_FUZZ=0 the fuzz targets.
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -35,6 +37,10 @@ fi
 
 if [ "${STRATOSET_WINDOWS_TESTS:-1}" != "0" ]; then
     "$top/scripts/test-windows.sh" || status=$?
+fi
+
+if [ "${STRATOSET_FUZZ:-1}" != "0" ]; then
+    "$top/scripts/fuzz.sh" || status=$?
 fi
 
 exit "$status"
