@@ -27,11 +27,13 @@ step()
 }
 
 #-------------------------------------------------------------------------------
-# JUCE modules, patched. The stamp names the Debian package version, so an
-# upgraded JUCE is copied and patched afresh.
+# JUCE modules, patched. The stamp names the Debian package version and the
+# patch's checksum, so an upgraded JUCE or a changed patch is copied and
+# patched afresh.
 
 juce_version="$(dpkg-query -W -f='${Version}' juce-modules-source)"
-juce_stamp="$deps/juce/.patched-$juce_version"
+patch_sum="$(sha256sum "$patch_file" | cut -c 1-16)"
+juce_stamp="$deps/juce/.patched-$juce_version-$patch_sum"
 
 if [ ! -f "$juce_stamp" ]; then
     step "JUCE modules $juce_version, patched for MinGW"

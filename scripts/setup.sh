@@ -34,6 +34,8 @@ windows_packages=(
     libxcomposite1:i386 libxfixes3:i386 libxinerama1:i386 libxxf86vm1:i386
     # reading the executable's header and version block
     file libimage-exiftool-perl
+    # a real installer made by a real toolkit, for the whole flow under Wine
+    nsis
 )
 
 fuzz_packages=(

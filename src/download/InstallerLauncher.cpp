@@ -12,44 +12,52 @@ namespace
 {
 std::atomic<int> runningInstallers { 0 };
 
-/** Reads and drops the installer's output until it ends (nobody else reads
-    the pipe, and an installer that fills it would stop for good), then waits
-    for it and keeps its exit code for whoever follows the run.
-*/
-void waitForEnd (juce::ChildProcess& process, InstallerRun& run)
-{
-    char buffer[4096];
-
-    while (process.readProcessOutput (buffer, (int) sizeof (buffer)) > 0)
-    {
-    }
-
-    process.waitForProcessToFinish (-1);
-    run.exitCode = process.getExitCode();
-    run.ended = true;
-}
-
-/** The body of an installer's thread. The process is released before the
+/** The body of an installer's thread: waits for its end and keeps the exit
+    code for whoever follows the run. The program is released before the
     count drops, so nothing of the installer is left once it reads 0.
 */
-void waitThenRelease (std::shared_ptr<juce::ChildProcess>& process, InstallerRun& run)
+void waitThenRelease (std::shared_ptr<platform::RunningProgram>& program, InstallerRun& run)
 {
-    waitForEnd (*process, run);
-    process.reset();
+    run.exitCode = program->waitForExit();
+    run.ended = true;
+    program.reset();
     --runningInstallers;
 }
 
 /** Waits for the started installer on a self-deleting thread of its own. */
-bool waitOnOwnThread (std::shared_ptr<juce::ChildProcess> process, std::shared_ptr<InstallerRun> run)
+bool waitOnOwnThread (std::shared_ptr<platform::RunningProgram> program, std::shared_ptr<InstallerRun> run)
 {
     ++runningInstallers;
 
-    if (runOnDetachedThread ([process, run]() mutable
-                             { waitThenRelease (process, *run); }))
+    if (runOnDetachedThread ([program, run]() mutable
+                             { waitThenRelease (program, *run); }))
         return true;
 
     --runningInstallers;
     return false;
+}
+
+/** Starts the installer as the program runs, or, when its manifest asks for
+    administrator rights (as an NSIS installer's does by default), through
+    the shell, which asks the user for them. Called off the message thread:
+    the shell returns only once the user has answered.
+*/
+std::unique_ptr<platform::RunningProgram> startProgram (const juce::File& installer, const juce::StringArray& switches)
+{
+    auto& starter = platform::programStarter();
+    juce::uint32 failure = 0;
+    auto program = starter.start (installer, switches, failure);
+
+    if (program != nullptr || failure != platform::ProgramStartService::elevationRequired)
+        return program;
+
+    juce::Logger::writeToLog ("<launchInstaller> The installer asks for administrator rights, started through the shell: " + installer.getFullPathName());
+    program = starter.startAsAdministrator (installer, switches, failure);
+
+    if (program == nullptr)
+        juce::Logger::writeToLog ("<launchInstaller> Not started as administrator, error " + juce::String (failure));
+
+    return program;
 }
 } // namespace
 
@@ -99,14 +107,14 @@ std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String 
 
     // Started here rather than on the thread, so that an installer that
     // cannot be started is reported to the caller instead of taken as running.
-    auto process = std::make_shared<juce::ChildProcess>();
+    std::shared_ptr<platform::RunningProgram> program = startProgram (juce::File (installerPath), switches);
 
-    if (! platform::programStarter().start (*process, juce::File (installerPath), switches, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+    if (program == nullptr)
         return nullptr;
 
     auto run = std::make_shared<InstallerRun>();
 
-    if (! waitOnOwnThread (std::move (process), run))
+    if (! waitOnOwnThread (std::move (program), run))
         return nullptr;
 
     return run;

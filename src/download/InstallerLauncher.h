@@ -15,9 +15,15 @@
     package "/S /allusers". The installer's path is one argument whatever
     blanks it holds.
 
+    An installer whose manifest asks for administrator rights, which Windows
+    refuses to start from this process as it is, is started through the
+    shell, which asks the user for them; that start returns only once the
+    user has answered, so this is never called on the message thread.
+
     Returns true when the installer has been started and its thread is
     running; false when the program could not be started (a missing file or
-    one that is not a program), so the caller can report it.
+    one that is not a program, or administrator rights refused), so the
+    caller can report it.
 */
 bool launchInstaller (juce::String region, juce::String softwareName, juce::String installerPath);
 

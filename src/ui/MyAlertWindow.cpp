@@ -48,7 +48,10 @@ void MyAlertWindow::paint (juce::Graphics& g)
 void MyAlertWindow::resized()
 {
     const auto inner = getLocalBounds().reduced (10);
-    const auto labelHeight = juce::jmin (inner.getHeight(), (int) ((float) inner.getHeight() * 0.7f));
+    // 70 % in whole numbers: in floats, 130 * 0.7 lands just below 91, and
+    // whether it rounds up to 91 before the cut depends on the float unit
+    // (the x87 of a 32-bit build keeps the extra precision and cuts to 90).
+    const auto labelHeight = juce::jmin (inner.getHeight(), inner.getHeight() * 7 / 10);
 
     messageLabel.setBounds (inner.getX(), inner.getY(), inner.getWidth(), labelHeight);
 

@@ -180,3 +180,20 @@ TEST (Wow64UnderWine, ShellFoldersAreTheUsersWindowsFolders)
     EXPECT_TRUE (folders.getTemporaryFolder().isDirectory());
     EXPECT_EQ (folders.getSystemToolFolder (false), "C:\\Windows\\System32");
 }
+
+//==============================================================================
+// Run only in a 32-bit prefix (by flow/whole-flow.sh win32).
+TEST (HostProbeOn32BitWindows, NoWow64BitnessThirtyTwoAndTheToolsInSystem32)
+{
+    wchar_t wow64Folder[MAX_PATH] = {};
+    ASSERT_EQ (GetSystemWow64DirectoryW (wow64Folder, MAX_PATH), 0u) << "the prefix is a 32-bit Windows";
+
+    const auto answer = platform::wow64().lookUpAndCallIsWow64Process();
+    EXPECT_TRUE (answer.functionFound);
+    EXPECT_TRUE (answer.callSucceeded);
+    EXPECT_FALSE (answer.isWow64);
+
+    EXPECT_EQ (getSystemBitness(), "32");
+    EXPECT_EQ (getSystemToolFolder(), "C:\\Windows\\System32");
+    EXPECT_EQ (WindowsTestSupport::readPeMachine (juce::File (getSystemToolFolder()).getChildFile ("kernel32.dll")), IMAGE_FILE_MACHINE_I386);
+}

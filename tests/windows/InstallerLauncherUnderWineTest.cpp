@@ -2,6 +2,7 @@
 
 #include "core/ProcessState.h"
 #include "download/InstallerLauncher.h"
+#include "platform/ProgramStartService.h"
 #include "support/TemporaryFolder.h"
 #include "support/WindowsFakeInstaller.h"
 #include "support/WindowsTestSupport.h"
@@ -86,4 +87,57 @@ TEST (InstallerLauncherUnderWine, EnglishTesselMaxFirstRemovesItsOldInstallerFol
     EXPECT_TRUE (settings.existsAsFile()) << "nothing else is removed";
 
     velmora.getChildFile ("Tessel Max").deleteRecursively();
+}
+
+// Wine starts every program as it is and never answers 740 (elevation
+// required): the shell's way is run here directly, as the launcher takes it
+// on Windows when CreateProcess refuses an installer that asks for
+// administrator rights.
+TEST (InstallerLauncherUnderWine, TheShellStartsAsAdministratorTheSameCommandAndHandsOverItsEnd)
+{
+    TemporaryFolder folder;
+    WindowsFakeInstaller::EndGuard guard (folder.getFolder());
+    const auto installer = WindowsFakeInstaller::placeCopyAt (folder / "Velmora Downloads\\Velmora Package Setup.exe");
+    auto& starter = platform::programStarter();
+
+    struct Case
+    {
+        juce::StringArray arguments;
+        juce::uint32 exitCode;
+    };
+
+    // A scenario the fake does not know: it records its run and ends with 1.
+    const Case cases[] = {
+        { { "/S", "/allusers" }, 0 },
+        { { "--scenario=none such", "/S" }, 1 },
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto before = WindowsFakeInstaller::readRuns (installer).size();
+        juce::uint32 failure = 12345;
+        auto program = starter.startAsAdministrator (installer, c.arguments, failure);
+        ASSERT_NE (program, nullptr) << "error " << failure;
+        EXPECT_EQ (failure, 0u);
+        EXPECT_EQ (program->waitForExit(), c.exitCode) << c.arguments.joinIntoString (" ");
+
+        const auto runs = WindowsFakeInstaller::readRuns (installer);
+        ASSERT_EQ (runs.size(), before + 1);
+        EXPECT_EQ (juce::File (runs.back().program), installer);
+        EXPECT_EQ (runs.back().arguments, c.arguments) << "command line: " << runs.back().commandLine;
+    }
+
+    // The launcher takes the shell's way only on CreateProcess's own error
+    // code, which must come through JUCE's ChildProcess unchanged.
+    const auto missing = folder / "Velmora Downloads\\missing Setup.exe";
+    const auto notAProgram = folder / "Velmora Downloads\\readme Setup.exe";
+    ASSERT_TRUE (notAProgram.replaceWithText ("Read me first."));
+
+    juce::uint32 failure = 0;
+    EXPECT_EQ (starter.start (missing, { "/S" }, failure), nullptr);
+    EXPECT_EQ (failure, (juce::uint32) ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ (starter.start (notAProgram, { "/S" }, failure), nullptr);
+    EXPECT_EQ (failure, (juce::uint32) ERROR_BAD_EXE_FORMAT);
+    EXPECT_EQ (starter.startAsAdministrator (missing, { "/S" }, failure), nullptr);
+    EXPECT_EQ (failure, (juce::uint32) ERROR_FILE_NOT_FOUND);
 }

@@ -27,24 +27,39 @@ namespace
     class SimulatedProgramStart final : public ProgramStartService
     {
     public:
-        bool start (juce::ChildProcess& process,
-                    const juce::File& program,
-                    const juce::StringArray& arguments,
-                    int streamFlags) override
+        std::unique_ptr<RunningProgram> start (const juce::File& program,
+                                               const juce::StringArray& arguments,
+                                               juce::uint32& failureCode) override
         {
+            failureCode = 0;
+
             // ChildProcess would report a file that cannot be run only later,
             // as exit code 255; refuse it here, as Windows refuses to create
             // a process from a file that is not a program.
             if (! program.existsAsFile() || ! looksLikeProgram (program))
-                return false;
+                return nullptr;
 
             // Downloaded and unpacked files carry no execute permission.
             if (! program.setExecutePermission (true))
-                return false;
+                return nullptr;
 
             juce::StringArray commandLine (program.getFullPathName());
             commandLine.addArray (arguments);
-            return process.start (commandLine, streamFlags);
+            auto running = std::make_unique<ChildProcessProgram>();
+
+            if (! running->process.start (commandLine, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+                return nullptr;
+
+            return running;
+        }
+
+        // The simulated host has no administrator accounts to ask for: the
+        // program starts as any other.
+        std::unique_ptr<RunningProgram> startAsAdministrator (const juce::File& program,
+                                                              const juce::StringArray& arguments,
+                                                              juce::uint32& failureCode) override
+        {
+            return start (program, arguments, failureCode);
         }
 
         bool launch (const juce::File& program) override

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Wine prefix that the Windows tests run in: a 64-bit Windows (so the
-# 32-bit programs run under WOW64) with the test fixtures in its registry.
+# 32-bit programs run under WOW64), or a 32-bit one when WINEARCH=win32, with
+# the test fixtures in its registry.
 #   wine-prefix.sh create
 #       makes the prefix in $WINEPREFIX afresh (whatever was there goes)
 #   wine-prefix.sh run [--windows-version win7|win10|win11] program.exe [args...]
@@ -13,7 +14,8 @@ set -euo pipefail
 
 : "${WINEPREFIX:?WINEPREFIX must name the prefix folder}"
 export WINEPREFIX
-export WINEARCH=win64
+# 64-bit unless WINEARCH asks for a 32-bit prefix (win32).
+export WINEARCH="${WINEARCH:-win64}"
 # No Mono or Gecko installers (they would wait for a click), no debugger
 # waiting for a click after a crash, and none of Wine's "fixme" chatter
 # (nor the error JUCE's tablet-mode query causes on every window).
