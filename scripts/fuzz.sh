@@ -34,7 +34,11 @@ for target in FuzzTexts FuzzDeviceList FuzzArchive; do
         options+=("-max_total_time=$seconds")
         corpora=("$build/corpus/$target" "${corpora[@]}")
     else
+        # New inputs go to the first folder: a fresh one, not the seeds.
+        rm -rf "$build/run-corpus/$target"
+        mkdir -p "$build/run-corpus/$target"
         options+=("-runs=${runs[$target]}" -seed=1)
+        corpora=("$build/run-corpus/$target" "${corpora[@]}")
     fi
 
     log="$build/$target.log"
