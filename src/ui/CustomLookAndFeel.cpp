@@ -4,6 +4,9 @@
 #include "platform/Typefaces.h"
 #include "ui/InterfaceFonts.h"
 
+#include <cmath>
+#include <limits>
+
 #include <BinaryData.h>
 
 juce::Typeface::Ptr CustomLookAndFeel::getTypefaceForFont (const juce::Font& font)
@@ -197,6 +200,16 @@ void CustomLookAndFeel::drawButtonText (juce::Graphics& g, juce::TextButton& but
     g.setColour (text.toLowerCase().contains ("guide") ? juce::Colour (guideTextColour)
                                                        : button.findColour (juce::TextButton::textColourOnId, false));
     g.drawFittedText (text, 0, 0, button.getWidth(), button.getHeight(), juce::Justification::centred, 2);
+}
+
+int CustomLookAndFeel::getTextButtonWidthToFitText (juce::TextButton& button, int buttonHeight)
+{
+    // The text's height as drawButtonText chooses it once the button is wide
+    // enough for the text (its width only ever lowers the height).
+    const auto text = button.getButtonText();
+    const auto font = InterfaceFonts::yaHei (buttonTextHeightFor (text, std::numeric_limits<int>::max() / 2, buttonHeight));
+
+    return (int) std::ceil (font.getStringWidthFloat (text)) + buttonHeight;
 }
 
 void CustomLookAndFeel::drawProgressBar (juce::Graphics& g, juce::ProgressBar&, int width, int height, double progress, const juce::String& textToShow)

@@ -27,6 +27,13 @@ public:
     void drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour& backgroundColour, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
     void drawButtonText (juce::Graphics& g, juce::TextButton& button, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
 
+    /** The caption's width in the font drawButtonText draws it with, plus
+        the button's height. JUCE's own measures in its default font, which
+        on Windows has no Chinese glyphs: the Chinese captions came out
+        squeezed into a button a third of their width.
+    */
+    int getTextButtonWidthToFitText (juce::TextButton& button, int buttonHeight) override;
+
     void drawProgressBar (juce::Graphics& g, juce::ProgressBar& bar, int width, int height, double progress, const juce::String& textToShow) override;
 
     //==============================================================================
