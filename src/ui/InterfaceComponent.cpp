@@ -448,186 +448,168 @@ void InterfaceComponent::updateButtons()
 void InterfaceComponent::updateStatus (juce::String status)
 {
     using StatusDisplay::Reaction;
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
+    const auto& reaction = StatusDisplay::describe (status);
 
-    const auto showStatusText = [this] (const juce::String& text)
+    if (reaction.reaction == Reaction::progress)
     {
+        // The bar keeps the value just shown.
+        showProgress (status);
+        return;
+    }
+
+    if (! reaction.special)
+        applyReaction (reaction);
+    else if (reaction.reaction == Reaction::downloaded)
+        showDownloaded();
+    else if (reaction.reaction == Reaction::installerFailure)
+        showInstallerFailure (status);
+    else if (reaction.reaction == Reaction::serverError)
+        showServerNotice();
+    else if (reaction.reaction == Reaction::serverReconnect)
+        hideServerNotice();
+
+    progressValue = 0.0;
+}
+
+void InterfaceComponent::applyReaction (const StatusDisplay::Description& reaction)
+{
+    if (reaction.clearsNotice)
+        noticeLabel.setText ("", juce::dontSendNotification);
+
+    if (reaction.endsRequest)
+        unlockSelection();
+
+    if (reaction.rebuildsButtons)
+        updateButtons();
+
+    if (reaction.reenablesChosenButton)
+        enableSelectedButton();
+
+    if (reaction.endsRequest)
+        endDownloadView();
+
+    if (reaction.textKey != nullptr)
+    {
+        const auto text = statusLineFor (reaction);
         show (statusLabel);
         statusLabel.setText (text, juce::dontSendNotification);
-    };
 
-    const auto endDownloadView = [this]
+        if (reaction.logsText)
+            writeLog (text);
+    }
+
+    if (reaction.endsRequest)
+        finish();
+}
+
+juce::String InterfaceComponent::statusLineFor (const StatusDisplay::Description& reaction) const
+{
+    if (reaction.blankAfterCancel && cancelRequested)
+        return " ";
+
+    const auto text = getLocalisedText (reaction.textKey);
+
+    switch (reaction.prefix)
     {
-        hide (progressBar);
-        hide (cancelButton);
-    };
-
-    const auto enableSelectedButton = [this]
-    {
-        if (auto* button = getSelectedButton())
-            button->setEnabled (true);
-    };
-
-    switch (StatusDisplay::reactionFor (status))
-    {
-        case Reaction::progress:
-        {
-            const auto progress = StatusText::parseProgress (status);
-            progressValue = progress.value;
-
-            const auto notice = StatusDisplay::speedNotice (progress.bytesPerSecond, slowTicks, tr);
-            noticeLabel.setText (notice, juce::dontSendNotification);
-
-            // A tip after a language switch or a reconnect still needs its label shown.
-            if (notice.isNotEmpty())
-                show (noticeLabel);
-
-            lockSelection();
-
-            if (auto* button = getSelectedButton())
-                greyOut (*button);
-
-            hide (statusLabel);
-            hide (retryButton);
-            hide (logButton);
-            show (progressBar);
-            show (cancelButton);
-            return;
-        }
-
-        case Reaction::downloaded:
-        {
-            endDownloadView();
-            writeLog ("<InterfaceComponent::updateStatus> Downloaded");
-
-            const auto buttonText = getSelectedButtonText();
-            writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
-            DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
-
-            noticeLabel.setText ("", juce::dontSendNotification);
-            statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
-            show (statusLabel);
-            show (logButton);
-            isInstalling = true;
-            break;
-        }
-
-        case Reaction::installed:
-            unlockSelection();
-            endDownloadView();
-            showStatusText (getSelectedButtonText() + " " + getLocalisedText ("installed"));
-            finish();
-            break;
-
-        case Reaction::downloadError:
-            unlockSelection();
-            updateButtons();
-            enableSelectedButton();
-            endDownloadView();
-            showStatusText (getLocalisedText ("download_error"));
-            finish();
-            break;
-
-        case Reaction::installError:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("install_error"));
-            finish();
-            break;
-
-        case Reaction::appFound:
-            unlockSelection();
-            endDownloadView();
-            show (statusLabel);
-            writeLog (selection.softwareName + getLocalisedText ("ready"));
-            statusLabel.setText (selection.softwareName + getLocalisedText ("ready"), juce::dontSendNotification);
-            finish();
-            break;
-
-        case Reaction::manualInstall:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("unauthorised"));
-            finish();
-            break;
-
-        case Reaction::softwareExist:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("software_exist"));
-            finish();
-            break;
-
-        case Reaction::installerFailure:
-        {
-            unlockSelection();
-            enableSelectedButton();
-            endDownloadView();
-            show (statusLabel);
-
-            const auto text = StatusDisplay::failureText (status, tr);
-            statusLabel.setText (text, juce::dontSendNotification);
-            writeLog ("<InterfaceComponent::updateStatus> " + text);
-
-            retryButton.setButtonText (getLocalisedText ("retry"));
-            show (retryButton);
-            finish();
-            break;
-        }
-
-        case Reaction::unzipError:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("unzip_error"));
-            finish();
-            break;
-
-        case Reaction::timeOut:
-            // The installer still runs on its own: the window is the user's again.
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("time_out"));
-            show (logButton);
-            isInstalling = false;
-            break;
-
-        case Reaction::serverError:
-            noticeLabel.setText (getLocalisedText ("reconnect"), juce::dontSendNotification);
-            noticeLabel.setBounds (getNoticeBounds());
-            show (noticeLabel);
-            hide (messageLabel);
-            hide (manualButton);
-            isInstalling = false;
-            break;
-
-        case Reaction::serverReconnect:
-            hide (noticeLabel);
-            show (messageLabel);
-            break;
-
-        case Reaction::checkDriver:
-            statusLabel.setText (getLocalisedText ("check_driver"), juce::dontSendNotification);
-            show (statusLabel);
-            break;
-
-        case Reaction::other:
-            noticeLabel.setText ("", juce::dontSendNotification);
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            statusLabel.setText (cancelRequested ? " " : getLocalisedText ("server_error"), juce::dontSendNotification);
-            show (statusLabel);
-            finish();
+        case StatusDisplay::Prefix::chosenCaption:
+            return getSelectedButtonText() + " " + text;
+        case StatusDisplay::Prefix::softwareName:
+            return selection.softwareName + text;
+        case StatusDisplay::Prefix::none:
             break;
     }
 
-    progressValue = 0.0;
+    return text;
+}
+
+void InterfaceComponent::showProgress (const juce::String& status)
+{
+    const auto tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
+    const auto progress = StatusText::parseProgress (status);
+    progressValue = progress.value;
+
+    const auto notice = StatusDisplay::speedNotice (progress.bytesPerSecond, slowTicks, tr);
+    noticeLabel.setText (notice, juce::dontSendNotification);
+
+    // A tip after a language switch or a reconnect still needs its label shown.
+    if (notice.isNotEmpty())
+        show (noticeLabel);
+
+    lockSelection();
+
+    if (auto* button = getSelectedButton())
+        greyOut (*button);
+
+    hide (statusLabel);
+    hide (retryButton);
+    hide (logButton);
+    show (progressBar);
+    show (cancelButton);
+}
+
+void InterfaceComponent::showDownloaded()
+{
+    endDownloadView();
+    writeLog ("<InterfaceComponent::updateStatus> Downloaded");
+
+    const auto buttonText = getSelectedButtonText();
+    writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
+    DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
+
+    noticeLabel.setText ("", juce::dontSendNotification);
+    statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
+    show (statusLabel);
+    show (logButton);
+    isInstalling = true;
+}
+
+void InterfaceComponent::showInstallerFailure (const juce::String& status)
+{
+    const auto tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
+    unlockSelection();
+    enableSelectedButton();
+    endDownloadView();
+    show (statusLabel);
+
+    const auto text = StatusDisplay::failureText (status, tr);
+    statusLabel.setText (text, juce::dontSendNotification);
+    writeLog ("<InterfaceComponent::updateStatus> " + text);
+
+    retryButton.setButtonText (getLocalisedText ("retry"));
+    show (retryButton);
+    finish();
+}
+
+void InterfaceComponent::showServerNotice()
+{
+    noticeLabel.setText (getLocalisedText ("reconnect"), juce::dontSendNotification);
+    noticeLabel.setBounds (getNoticeBounds());
+    show (noticeLabel);
+    hide (messageLabel);
+    hide (manualButton);
+    isInstalling = false;
+}
+
+void InterfaceComponent::hideServerNotice()
+{
+    hide (noticeLabel);
+    show (messageLabel);
+}
+
+void InterfaceComponent::endDownloadView()
+{
+    hide (progressBar);
+    hide (cancelButton);
+}
+
+void InterfaceComponent::enableSelectedButton()
+{
+    if (auto* button = getSelectedButton())
+        button->setEnabled (true);
 }
 
 void InterfaceComponent::finish()

@@ -8,6 +8,7 @@
 #include "devices/SharedSettings.h"
 #include "download/PictureCache.h"
 #include "download/Selection.h"
+#include "ui/StatusDisplay.h"
 
 class CustomLookAndFeel;
 
@@ -108,6 +109,15 @@ private:
     juce::TextButton* getSelectedButton() const;
     juce::String getSelectedButtonText() const;
     void finish();
+    void applyReaction (const StatusDisplay::Description& reaction);
+    juce::String statusLineFor (const StatusDisplay::Description& reaction) const;
+    void showProgress (const juce::String& status);
+    void showDownloaded();
+    void showInstallerFailure (const juce::String& status);
+    void showServerNotice();
+    void hideServerNotice();
+    void endDownloadView();
+    void enableSelectedButton();
     void setWindowTitle (const juce::String& title);
     void setLanguagePicture();
     void showUpdateHintOnce();
