@@ -1,5 +1,6 @@
 #include "download/InstallerRetry.h"
 
+#include "core/ProcessState.h"
 #include "download/DetachedThread.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
@@ -41,5 +42,20 @@ void launchInBackground (const Selection& selection, const juce::File& installer
 
     if (! runOnDetachedThread (retry))
         retry();
+}
+
+bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus)
+{
+    // The path the last download left; a relative or empty one names no file.
+    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
+
+    if (! installer.existsAsFile())
+    {
+        juce::Logger::writeToLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        return false;
+    }
+
+    launchInBackground (selection, installer, std::move (onStatus));
+    return true;
 }
 } // namespace InstallerRetry

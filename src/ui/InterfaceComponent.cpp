@@ -8,7 +8,6 @@
 #include "download/DetachedThread.h"
 #include "download/DriverStoreCheck.h"
 #include "download/InstallerRetry.h"
-#include "download/LocalFileName.h"
 #include "download/StatusText.h"
 #include "platform/ShellFolderService.h"
 #include "ui/CustomLookAndFeel.h"
@@ -854,20 +853,15 @@ void InterfaceComponent::retryInstaller()
     hide (retryButton);
     writeLog ("<InterfaceComponent::buttonClicked> click button: retry");
 
-    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
-
-    if (! installer.existsAsFile())
-    {
-        writeLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
-        return;
-    }
-
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    InstallerRetry::launchInBackground (selection, installer, [safeThis] (const juce::String& status)
-                                        {
-                                            if (safeThis != nullptr)
-                                                safeThis->updateStatus (status); });
+    const auto showOutcome = [safeThis] (const juce::String& status)
+    {
+        if (safeThis != nullptr)
+            safeThis->updateStatus (status);
+    };
+
+    InstallerRetry::retryLastInstaller (selection, showOutcome);
 }
 
 void InterfaceComponent::openPluginPage()
