@@ -35,9 +35,11 @@ void launchInBackground (const Selection& selection, const juce::File& installer
     {
         const auto status = launchAndLookOnce (selection, installer);
 
+        const auto report = [onStatus, status]
+        { onStatus (status); };
+
         if (status.isNotEmpty())
-            juce::MessageManager::callAsync ([onStatus, status]
-                                             { onStatus (status); });
+            juce::MessageManager::callAsync (report);
     };
 
     if (! runOnDetachedThread (retry))

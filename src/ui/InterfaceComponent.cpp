@@ -36,11 +36,6 @@ juce::Image languagePictureFor (const juce::String& language)
     return juce::ImageCache::getFromMemory (BinaryData::language_cn_png, BinaryData::language_cn_pngSize);
 }
 
-void writeLog (const juce::String& message)
-{
-    juce::Logger::writeToLog (message);
-}
-
 template <typename Map>
 typename Map::mapped_type valueOr (const Map& map, const juce::String& key)
 {
@@ -223,7 +218,7 @@ juce::File InterfaceComponent::getPictureCacheFolder()
     // all: a locked-down Windows, or a system whose shared data folder is
     // not writable (a Linux /opt).
     const auto own = folders.getUserApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
-    writeLog ("<InterfaceComponent::loadImage> cannot create " + machineWide.getFullPathName() + ", pictures are kept in " + own.getFullPathName());
+    juce::Logger::writeToLog ("<InterfaceComponent::loadImage> cannot create " + machineWide.getFullPathName() + ", pictures are kept in " + own.getFullPathName());
     return own;
 }
 
@@ -240,13 +235,16 @@ void InterfaceComponent::showPictureOf (const juce::String& name)
     // picture of a device no longer shown is dropped.
     productImage = pictureCache.getKept (address);
 
-    pictureCache.refresh (address, [this, name] (juce::Image fresh)
-                          {
-                              if (name != currentDeviceName)
-                                  return;
+    const auto showFresh = [this, name] (juce::Image fresh)
+    {
+        if (name != currentDeviceName)
+            return;
 
-                              productImage = fresh;
-                              repaint(); });
+        productImage = fresh;
+        repaint();
+    };
+
+    pictureCache.refresh (address, showFresh);
 }
 
 //==============================================================================
@@ -292,8 +290,10 @@ void InterfaceComponent::updateItems()
     {
         DriverMonitor monitor;
         monitor.rememberPresentDevices();
-        items = catalogue.sortAndSplit (manualModeActive, [&monitor] (const juce::String& name)
-                                        { return monitor.isDriverExist (name); });
+        const auto isConnected = [&monitor] (const juce::String& name)
+        { return monitor.isDriverExist (name); };
+
+        items = catalogue.sortAndSplit (manualModeActive, isConnected);
     }
 
     deviceNames = std::move (catalogue.names);
@@ -331,7 +331,7 @@ void InterfaceComponent::showUpdateHintOnce()
         return;
 
     updateHintShown = true;
-    writeLog ("InterfaceComponent.cpp > OS need to update!\n");
+    juce::Logger::writeToLog ("InterfaceComponent.cpp > OS need to update!\n");
     showAlert (" ", getLocalisedText ("update_os"));
 }
 
@@ -368,9 +368,6 @@ void InterfaceComponent::updateButtons()
     const auto offers = valueOr (driverData, name);
     const auto buttons = InstallButtonRules::pairCodesWithOffers (codes, offers, osName);
     const auto bitness = getSystemBitness();
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     auto x = 40;
 
     for (const auto& code : codes)
@@ -380,17 +377,19 @@ void InterfaceComponent::updateButtons()
             if (! InstallButtonRules::offerFits (offer, code, osName))
                 continue;
 
-            writeLog ("<InterfaceComponent::updateButtons> found: " + offer);
+            juce::Logger::writeToLog ("<InterfaceComponent::updateButtons> found: " + offer);
 
             if (InstallButtonRules::warnsAbout32BitPackage (offer, bitness))
             {
-                writeLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
+                juce::Logger::writeToLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
                 showAlert (" ", getLocalisedText ("bit_warnning"));
             }
         }
 
-        const auto paired = std::find_if (buttons.begin(), buttons.end(), [&code] (const auto& b)
-                                          { return b.code == code; });
+        const auto isForCode = [&code] (const auto& b)
+        { return b.code == code; };
+
+        const auto paired = std::find_if (buttons.begin(), buttons.end(), isForCode);
 
         if (paired == buttons.end())
             continue;
@@ -494,7 +493,7 @@ void InterfaceComponent::applyReaction (const StatusDisplay::Description& reacti
         statusLabel.setText (text, juce::dontSendNotification);
 
         if (reaction.logsText)
-            writeLog (text);
+            juce::Logger::writeToLog (text);
     }
 
     if (reaction.endsRequest)
@@ -523,9 +522,6 @@ juce::String InterfaceComponent::statusLineFor (const StatusDisplay::Description
 
 void InterfaceComponent::showProgress (const juce::String& status)
 {
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     const auto progress = StatusText::parseProgress (status);
     progressValue = progress.value;
 
@@ -551,10 +547,10 @@ void InterfaceComponent::showProgress (const juce::String& status)
 void InterfaceComponent::showDownloaded()
 {
     endDownloadView();
-    writeLog ("<InterfaceComponent::updateStatus> Downloaded");
+    juce::Logger::writeToLog ("<InterfaceComponent::updateStatus> Downloaded");
 
     const auto buttonText = getSelectedButtonText();
-    writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
     DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
 
     noticeLabel.setText ("", juce::dontSendNotification);
@@ -566,9 +562,6 @@ void InterfaceComponent::showDownloaded()
 
 void InterfaceComponent::showInstallerFailure (const juce::String& status)
 {
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     unlockSelection();
     enableSelectedButton();
     endDownloadView();
@@ -576,7 +569,7 @@ void InterfaceComponent::showInstallerFailure (const juce::String& status)
 
     const auto text = StatusDisplay::failureText (status, tr);
     statusLabel.setText (text, juce::dontSendNotification);
-    writeLog ("<InterfaceComponent::updateStatus> " + text);
+    juce::Logger::writeToLog ("<InterfaceComponent::updateStatus> " + text);
 
     retryButton.setButtonText (getLocalisedText ("retry"));
     show (retryButton);
@@ -705,9 +698,9 @@ void InterfaceComponent::buttonClicked (juce::Button* button)
     // These three answer whatever the state.
     if (button == &cancelButton)
     {
-        writeLog ("<InterfaceComponent::buttonClicked> click button: quit download");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: quit download");
         cancelRequested = true;
-        writeLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
         askToDownloadInBrowser();
         return;
     }
@@ -744,7 +737,13 @@ void InterfaceComponent::askToDownloadInBrowser()
     const auto url = selection.url;
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    const auto ask = [url, safeThis]
+    const auto onAnswer = [url] (int result)
+    {
+        if (result == 1)
+            juce::URL (url).launchInDefaultBrowser();
+    };
+
+    const auto ask = [safeThis, onAnswer]
     {
         if (safeThis == nullptr)
             return;
@@ -755,32 +754,31 @@ void InterfaceComponent::askToDownloadInBrowser()
                                             safeThis->getLocalisedText ("yes"),
                                             safeThis->getLocalisedText ("no"),
                                             safeThis.getComponent(),
-                                            juce::ModalCallbackFunction::create ([url] (int result)
-                                                                                 {
-                                                                                     if (result == 1)
-                                                                                         juce::URL (url).launchInDefaultBrowser(); }));
+                                            juce::ModalCallbackFunction::create (onAnswer));
     };
+
+    const auto postQuestion = [ask]
+    { juce::MessageManager::callAsync (ask); };
 
     // The question is posted from a short-lived thread, so the click
     // returns at once; without a thread it is posted from here.
-    if (! runOnDetachedThread ([ask]
-                               { juce::MessageManager::callAsync (ask); }))
-        juce::MessageManager::callAsync (ask);
+    if (! runOnDetachedThread (postQuestion))
+        postQuestion();
 }
 
 void InterfaceComponent::openSetupGuide()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: help");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: help");
 
     const juce::URL guide (videoGuideUrl);
 
     if (guide.isWellFormed() && guide.launchInDefaultBrowser())
-        writeLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
 }
 
 void InterfaceComponent::copyLogFile()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: log");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: log");
 
     const auto file = RunLog::getLogFile();
 
@@ -795,7 +793,7 @@ void InterfaceComponent::switchLanguage()
 {
     hide (statusLabel);
     hide (noticeLabel);
-    writeLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
 
     language = LocalisedStrings::nextLanguage (language);
     uiLanguage = language;
@@ -807,11 +805,11 @@ void InterfaceComponent::switchLanguage()
 
 void InterfaceComponent::enterManualMode()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: manual");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: manual");
 
     if (! deviceListValid)
     {
-        writeLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
         showAlert (" ", getLocalisedText ("manual_failed"));
         return;
     }
@@ -841,7 +839,7 @@ void InterfaceComponent::showNothingOffered()
 
 void InterfaceComponent::quitManualMode()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
     setWindowTitle (appWindowTitle);
     hide (quitManualButton);
     manualModeActive = false;
@@ -851,7 +849,7 @@ void InterfaceComponent::quitManualMode()
 void InterfaceComponent::retryInstaller()
 {
     hide (retryButton);
-    writeLog ("<InterfaceComponent::buttonClicked> click button: retry");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: retry");
 
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
@@ -868,27 +866,24 @@ void InterfaceComponent::openPluginPage()
 {
     if (pluginWebUrl.isEmpty())
     {
-        writeLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
         return;
     }
 
     const juce::URL page (pluginWebUrl);
 
     if (! page.isWellFormed())
-        writeLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
     else if (page.launchInDefaultBrowser())
-        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
     else
-        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
 }
 
 void InterfaceComponent::requestInstall (int index)
 {
     auto* button = installButtons[index];
     const auto caption = button->getButtonText();
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     if (InstallButtonRules::isPluginCaption (caption, tr) && region == "en")
     {
         openPluginPage();
@@ -896,7 +891,7 @@ void InterfaceComponent::requestInstall (int index)
     }
 
     installStarted = true;
-    writeLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
     updateStatus (StatusText::checkDriver);
     lockSelection();
     greyOut (*button);
@@ -915,18 +910,18 @@ void InterfaceComponent::requestInstall (int index)
     isOldKeyWeave = flags.oldKeyWeave;
 
     if (flags.oldKeyWeave)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
 
     isNotQt = flags.notQt;
 
     if (flags.notQt)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
 
     noDriverIncluded = flags.noDriverIncluded;
     isEnQx3 = flags.enQx3;
 
     if (flags.enQx3)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
 
     cancelRequested = false;
 

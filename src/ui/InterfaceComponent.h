@@ -8,6 +8,7 @@
 #include "devices/SharedSettings.h"
 #include "download/PictureCache.h"
 #include "download/Selection.h"
+#include "ui/LocalisedStrings.h"
 #include "ui/StatusDisplay.h"
 
 class CustomLookAndFeel;
@@ -163,6 +164,11 @@ private:
     juce::StringArray buttonOffers;
     std::unique_ptr<CustomLookAndFeel> customLookAndFeel;
     juce::var strings;
+
+    /** getLocalisedText, for the rules that make texts. */
+    const LocalisedStrings::Lookup tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
     juce::TextButton retryButton;
     juce::TextButton logButton;
     juce::TextButton manualButton;

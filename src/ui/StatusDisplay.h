@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-#include <functional>
+#include "ui/LocalisedStrings.h"
 
 /** What the interface makes of a status text: which reaction applies, the
     speed tip while downloading and the text of an installer failure.
@@ -84,8 +84,7 @@ const Description& describe (const juce::String& status);
 /** describe (status).reaction */
 Reaction reactionFor (const juce::String& status);
 
-/** A text lookup by string-table key. */
-using Lookup = std::function<juce::String (const juce::String& key)>;
+using Lookup = LocalisedStrings::Lookup;
 
 /** Transfers below this many bytes per second count as slow. */
 constexpr juce::int64 slowBytesPerSecond = 524288;
