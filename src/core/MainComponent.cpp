@@ -1,8 +1,8 @@
 #include "core/MainComponent.h"
 
+#include "base/ProcessState.h"
 #include "core/CatalogueAssembly.h"
 #include "core/DeviceWatch.h"
-#include "core/ProcessState.h"
 #include "core/ShortcutSearch.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceListDownload.h"

@@ -1,6 +1,6 @@
 #include "download/DownloadMonitor.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "download/ChunkedDownloader.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"

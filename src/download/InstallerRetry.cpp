@@ -1,7 +1,7 @@
 #include "download/InstallerRetry.h"
 
-#include "core/ProcessState.h"
-#include "download/DetachedThread.h"
+#include "base/DetachedThread.h"
+#include "base/ProcessState.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
