@@ -12,7 +12,7 @@ program="$1"
 output="$2"
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 close_window="$(dirname "$program")/tools/x11_close_window"
-source "$top/tools/x-user.sh"
+source "$top/tools/x_user.sh"
 host="$STRATOSET_SIMULATED_HOST"
 log="$host/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
 

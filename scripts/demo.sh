@@ -30,12 +30,12 @@ export STRATOSET_SIMULATED_HOST="$output/host"
 export STRATOSET_DEMO=1
 
 # A per-connection limit lets the eight ranges of the download be seen at work.
-if ! "$top/tools/loopback-nginx.sh" start "$output/server" "$output/nginx" 1m "$port" > /dev/null; then
+if ! "$top/tools/loopback_nginx.sh" start "$output/server" "$output/nginx" 1m "$port" > /dev/null; then
     echo "demo: nginx could not listen on 127.0.0.1:$port; configure another port with" >&2
     echo "      scripts/build.sh release -DSTRATOSET_LOOPBACK_PORT=<port>" >&2
     exit 1
 fi
-trap '"$top/tools/loopback-nginx.sh" stop "$output/nginx"' EXIT
+trap '"$top/tools/loopback_nginx.sh" stop "$output/nginx"' EXIT
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo > /dev/null 2>&1; then
     echo "Stratoset is talking to the loopback server on port $port; close its window to end the demo."

@@ -1,4 +1,4 @@
-// Fetches one address the way the program does, for tools/download-benchmark.py:
+// Fetches one address the way the program does, for tools/download_benchmark.py:
 //
 //   download_benchmark chunked <address> <target file> [chunks]   ChunkedDownloader (8 chunks)
 //   download_benchmark stream <address> <target file>             one JUCE URL stream

@@ -1,7 +1,7 @@
 #include "app/StratosetApplication.h"
 
-#include "app/AppInfo.h"
-#include "app/RunLog.h"
+#include "base/AppInfo.h"
+#include "base/RunLog.h"
 #include "core/MainComponent.h"
 #include "platform/ProcessEnvironment.h"
 

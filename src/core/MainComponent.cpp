@@ -1,8 +1,8 @@
 #include "core/MainComponent.h"
 
+#include "base/ProcessState.h"
 #include "core/CatalogueAssembly.h"
 #include "core/DeviceWatch.h"
-#include "core/ProcessState.h"
 #include "core/ShortcutSearch.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceListDownload.h"
@@ -160,41 +160,50 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
     if (! tmpDir.createDirectory())
         juce::Logger::writeToLog ("create tmpDir failed!");
 
-    juce::Component::SafePointer<MainComponent> safeThis (this);
+    const juce::Component::SafePointer<MainComponent> safeThis (this);
 
-    startDownload (selection, tmpDir.getFullPathName(), [this, safeThis, selection] (const juce::String& status)
-                   {
-                       // On the message thread, or on the download thread holding the message lock.
-                       interfaceComponent.updateStatus (status);
+    const auto reportStatus = [this, safeThis, selection] (const juce::String& status)
+    {
+        // On the message thread, or on the download thread holding the message lock.
+        interfaceComponent.updateStatus (status);
 
-                       juce::MessageManager::callAsync ([safeThis, selection, status]
-                                                        {
-                                                            if (safeThis != nullptr)
-                                                                safeThis->handleStatus (selection, status);
-                                                        }); });
+        const auto react = [safeThis, selection, status]
+        {
+            if (safeThis != nullptr)
+                safeThis->handleStatus (selection, status);
+        };
+
+        juce::MessageManager::callAsync (react);
+    };
+
+    startDownload (selection, tmpDir.getFullPathName(), reportStatus);
 }
 
 void MainComponent::startDownload (const Selection& selection,
                                    const juce::String& tmpDirPath,
                                    std::function<void (const juce::String&)> reportStatus)
 {
-    juce::Component::SafePointer<MainComponent> safeThis (this);
+    const juce::Component::SafePointer<MainComponent> safeThis (this);
     auto monitor = std::make_shared<DownloadMonitor*>();
 
-    downloadMonitor = std::make_unique<DownloadMonitor> (selection, tmpDirPath, [safeThis, monitor, reportStatus] (const juce::String& status)
-                                                         {
-                                                             if (StatusText::isTerminal (status))
-                                                             {
-                                                                 // Never from inside the monitor's own callback; and only this
-                                                                 // monitor, should a new request have started meanwhile.
-                                                                 juce::Timer::callAfterDelay (100, [safeThis, monitor]
-                                                                                              {
-                                                                                                  if (safeThis != nullptr && safeThis->downloadMonitor.get() == *monitor)
-                                                                                                      safeThis->downloadMonitor.reset();
-                                                                                              });
-                                                             }
+    // After a final status the monitor goes 100 ms later, never from inside
+    // its own callback; and only this monitor, should a new request have
+    // started meanwhile.
+    const auto letGo = [safeThis, monitor]
+    {
+        if (safeThis != nullptr && safeThis->downloadMonitor.get() == *monitor)
+            safeThis->downloadMonitor.reset();
+    };
 
-                                                             reportStatus (status); });
+    const auto onStatus = [letGo, reportStatus] (const juce::String& status)
+    {
+        if (StatusText::isTerminal (status))
+            juce::Timer::callAfterDelay (100, letGo);
+
+        reportStatus (status);
+    };
+
+    downloadMonitor = std::make_unique<DownloadMonitor> (selection, tmpDirPath, onStatus);
     *monitor = downloadMonitor.get();
 }
 
@@ -213,10 +222,13 @@ void MainComponent::handleStatus (const Selection& selection, const juce::String
         // An installer may still be writing its shortcuts as its last page
         // closes: they are looked for a moment later, for this request's
         // package even if a new request has begun meanwhile.
-        launchOffer.callAfter (shortcutPauseMs, [this, software = selection.softwareName]
-                               {
-                                   if (const auto program = ShortcutSearch::findInstalledProgram (software))
-                                       offerToLaunch (*program, software); });
+        const auto lookForShortcut = [this, software = selection.softwareName]
+        {
+            if (const auto program = ShortcutSearch::findInstalledProgram (software))
+                offerToLaunch (*program, software);
+        };
+
+        launchOffer.callAfter (shortcutPauseMs, lookForShortcut);
     }
 }
 

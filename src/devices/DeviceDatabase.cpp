@@ -1,6 +1,6 @@
 #include "devices/DeviceDatabase.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceListFormat.h"
 #include "devices/HostSystem.h"

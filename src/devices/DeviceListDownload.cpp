@@ -1,6 +1,6 @@
 #include "devices/DeviceListDownload.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "devices/DeviceListFormat.h"
 
 namespace DeviceListDownload

@@ -1,6 +1,6 @@
 #include "download/ChunkedDownloader.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 
 #include <juce_events/juce_events.h>
 

@@ -1,6 +1,6 @@
 #include "download/DownloadMonitor.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "download/ChunkedDownloader.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
@@ -128,13 +128,18 @@ void DownloadMonitor::handleCompletion (int seconds)
 
     // Unpacking and starting the installer take their time: not while the
     // message thread is held for this call.
-    worker->addJob ([shared = background, fileUrl = url, file = targetFile, request = selection]
-                    {
-                        auto result = DownloadResult::unpackAndLaunch (fileUrl, file, request, [shared]
-                                                                       { return shared->stop.load(); });
+    const auto unpackAndLaunch = [shared = background, fileUrl = url, file = targetFile, request = selection]
+    {
+        const auto shouldStop = [shared]
+        { return shared->stop.load(); };
 
-                        const std::lock_guard<std::mutex> guard (shared->lock);
-                        shared->launch = std::move (result); });
+        auto result = DownloadResult::unpackAndLaunch (fileUrl, file, request, shouldStop);
+
+        const std::lock_guard<std::mutex> guard (shared->lock);
+        shared->launch = std::move (result);
+    };
+
+    worker->addJob (unpackAndLaunch);
 
     downloaded = true;
     ticks = 0;
@@ -274,19 +279,22 @@ void DownloadMonitor::watchInstallerDialog()
     // One look at a time, on the worker: pressing a button waits for the
     // installer to take the press.
     background->stepRunning = true;
-    worker->addJob ([shared = background, watcher = installMonitor.get()]
-                    {
-                        Background::WatchStep step;
+    const auto lookAtDialog = [shared = background, watcher = installMonitor.get()]
+    {
+        Background::WatchStep step;
 
-                        if (! shared->stop && watcher->findInstallerWindow())
-                        {
-                            step.sighted = true;
-                            step.result = watcher->analyseWindow();
-                            step.page = watcher->getLastPage();
-                        }
+        if (! shared->stop && watcher->findInstallerWindow())
+        {
+            step.sighted = true;
+            step.result = watcher->analyseWindow();
+            step.page = watcher->getLastPage();
+        }
 
-                        const std::lock_guard<std::mutex> guard (shared->lock);
-                        shared->step = std::move (step); });
+        const std::lock_guard<std::mutex> guard (shared->lock);
+        shared->step = std::move (step);
+    };
+
+    worker->addJob (lookAtDialog);
 }
 
 void DownloadMonitor::timerCallback()

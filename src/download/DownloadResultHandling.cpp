@@ -1,6 +1,6 @@
 #include "download/DownloadResultHandling.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "devices/HostSystem.h"
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"

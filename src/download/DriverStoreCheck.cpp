@@ -1,7 +1,7 @@
 #include "download/DriverStoreCheck.h"
 
+#include "base/DetachedThread.h"
 #include "devices/HostSystem.h"
-#include "download/DetachedThread.h"
 
 namespace DriverStoreCheck
 {

@@ -1,7 +1,7 @@
 #include "download/InstallerLauncher.h"
 
-#include "core/ProcessState.h"
-#include "download/DetachedThread.h"
+#include "base/DetachedThread.h"
+#include "base/ProcessState.h"
 #include "platform/ProgramStartService.h"
 #include "platform/ShellFolderService.h"
 

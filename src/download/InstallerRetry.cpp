@@ -1,6 +1,7 @@
 #include "download/InstallerRetry.h"
 
-#include "download/DetachedThread.h"
+#include "base/DetachedThread.h"
+#include "base/ProcessState.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
@@ -34,12 +35,29 @@ void launchInBackground (const Selection& selection, const juce::File& installer
     {
         const auto status = launchAndLookOnce (selection, installer);
 
+        const auto report = [onStatus, status]
+        { onStatus (status); };
+
         if (status.isNotEmpty())
-            juce::MessageManager::callAsync ([onStatus, status]
-                                             { onStatus (status); });
+            juce::MessageManager::callAsync (report);
     };
 
     if (! runOnDetachedThread (retry))
         retry();
+}
+
+bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus)
+{
+    // The path the last download left; a relative or empty one names no file.
+    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
+
+    if (! installer.existsAsFile())
+    {
+        juce::Logger::writeToLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        return false;
+    }
+
+    launchInBackground (selection, installer, std::move (onStatus));
+    return true;
 }
 } // namespace InstallerRetry

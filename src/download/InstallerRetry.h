@@ -4,6 +4,8 @@
 
 #include "download/Selection.h"
 
+#include <functional>
+
 /** The Retry button's work after an installer reported a failure: the
     installer of the last download is started again and its dialog is looked
     at once, right after the start; its pages are the user's to answer after
@@ -22,4 +24,9 @@ juce::String launchAndLookOnce (const Selection& selection, const juce::File& in
     handed to `onStatus` on the message thread.
 */
 void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus);
+
+/** The Retry button's work: launchInBackground with the last download's
+    installer. False, with a run-log line, when that installer is gone.
+*/
+bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus);
 } // namespace InstallerRetry

@@ -76,16 +76,20 @@ void PictureCache::refresh (const juce::String& address, std::function<void (juc
 
     // Called by the fetch's own timer on the message thread; the fetch goes
     // once its answer has been taken.
-    fetch->setOnFinished ([this, fetch, address, part, kept, onDone] (bool arrived)
-                          {
-                              const auto picture = accept (arrived, address, part, kept);
+    const auto takeAnswer = [this, fetch, address, part, kept, onDone] (bool arrived)
+    {
+        const auto picture = accept (arrived, address, part, kept);
 
-                              running.erase (std::remove_if (running.begin(), running.end(), [fetch] (const auto& f)
-                                                             { return f.get() == fetch; }),
-                                             running.end());
+        const auto isThisFetch = [fetch] (const auto& f)
+        { return f.get() == fetch; };
 
-                              if (onDone != nullptr)
-                                  onDone (picture); });
+        running.erase (std::remove_if (running.begin(), running.end(), isThisFetch), running.end());
+
+        if (onDone != nullptr)
+            onDone (picture);
+    };
+
+    fetch->setOnFinished (takeAnswer);
 }
 
 juce::Image PictureCache::fetchNow (const juce::String& address)

@@ -1,6 +1,6 @@
 #include "ui/CustomLookAndFeel.h"
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "platform/Typefaces.h"
 #include "ui/InterfaceFonts.h"
 

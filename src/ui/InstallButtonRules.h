@@ -2,7 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
-#include <functional>
+#include "ui/LocalisedStrings.h"
+
 #include <vector>
 
 /** The rules behind the install buttons: which packages of a device get a
@@ -11,8 +12,7 @@
 */
 namespace InstallButtonRules
 {
-/** A text lookup by string-table key. */
-using Lookup = std::function<juce::String (const juce::String& key)>;
+using Lookup = LocalisedStrings::Lookup;
 
 /** One install button: its package code and the offer it installs. */
 struct Button

@@ -1,14 +1,13 @@
 #include "ui/InterfaceComponent.h"
 
-#include "app/RunLog.h"
-#include "core/ProcessState.h"
+#include "base/DetachedThread.h"
+#include "base/ProcessState.h"
+#include "base/RunLog.h"
 #include "devices/DriverMonitor.h"
 #include "devices/HostSystem.h"
 #include "devices/ProductCatalogue.h"
-#include "download/DetachedThread.h"
 #include "download/DriverStoreCheck.h"
 #include "download/InstallerRetry.h"
-#include "download/LocalFileName.h"
 #include "download/StatusText.h"
 #include "platform/ShellFolderService.h"
 #include "ui/CustomLookAndFeel.h"
@@ -35,11 +34,6 @@ juce::Image languagePictureFor (const juce::String& language)
         return juce::ImageCache::getFromMemory (BinaryData::language_en_png, BinaryData::language_en_pngSize);
 
     return juce::ImageCache::getFromMemory (BinaryData::language_cn_png, BinaryData::language_cn_pngSize);
-}
-
-void writeLog (const juce::String& message)
-{
-    juce::Logger::writeToLog (message);
 }
 
 template <typename Map>
@@ -224,7 +218,7 @@ juce::File InterfaceComponent::getPictureCacheFolder()
     // all: a locked-down Windows, or a system whose shared data folder is
     // not writable (a Linux /opt).
     const auto own = folders.getUserApplicationDataFolder().getChildFile ("Velmora").getChildFile ("StratosetDriver");
-    writeLog ("<InterfaceComponent::loadImage> cannot create " + machineWide.getFullPathName() + ", pictures are kept in " + own.getFullPathName());
+    juce::Logger::writeToLog ("<InterfaceComponent::loadImage> cannot create " + machineWide.getFullPathName() + ", pictures are kept in " + own.getFullPathName());
     return own;
 }
 
@@ -241,13 +235,16 @@ void InterfaceComponent::showPictureOf (const juce::String& name)
     // picture of a device no longer shown is dropped.
     productImage = pictureCache.getKept (address);
 
-    pictureCache.refresh (address, [this, name] (juce::Image fresh)
-                          {
-                              if (name != currentDeviceName)
-                                  return;
+    const auto showFresh = [this, name] (juce::Image fresh)
+    {
+        if (name != currentDeviceName)
+            return;
 
-                              productImage = fresh;
-                              repaint(); });
+        productImage = fresh;
+        repaint();
+    };
+
+    pictureCache.refresh (address, showFresh);
 }
 
 //==============================================================================
@@ -293,8 +290,10 @@ void InterfaceComponent::updateItems()
     {
         DriverMonitor monitor;
         monitor.rememberPresentDevices();
-        items = catalogue.sortAndSplit (manualModeActive, [&monitor] (const juce::String& name)
-                                        { return monitor.isDriverExist (name); });
+        const auto isConnected = [&monitor] (const juce::String& name)
+        { return monitor.isDriverExist (name); };
+
+        items = catalogue.sortAndSplit (manualModeActive, isConnected);
     }
 
     deviceNames = std::move (catalogue.names);
@@ -332,7 +331,7 @@ void InterfaceComponent::showUpdateHintOnce()
         return;
 
     updateHintShown = true;
-    writeLog ("InterfaceComponent.cpp > OS need to update!\n");
+    juce::Logger::writeToLog ("InterfaceComponent.cpp > OS need to update!\n");
     showAlert (" ", getLocalisedText ("update_os"));
 }
 
@@ -369,9 +368,6 @@ void InterfaceComponent::updateButtons()
     const auto offers = valueOr (driverData, name);
     const auto buttons = InstallButtonRules::pairCodesWithOffers (codes, offers, osName);
     const auto bitness = getSystemBitness();
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     auto x = 40;
 
     for (const auto& code : codes)
@@ -381,17 +377,19 @@ void InterfaceComponent::updateButtons()
             if (! InstallButtonRules::offerFits (offer, code, osName))
                 continue;
 
-            writeLog ("<InterfaceComponent::updateButtons> found: " + offer);
+            juce::Logger::writeToLog ("<InterfaceComponent::updateButtons> found: " + offer);
 
             if (InstallButtonRules::warnsAbout32BitPackage (offer, bitness))
             {
-                writeLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
+                juce::Logger::writeToLog ("InterfaceComponent.cpp > warnning: use 32bit package for 64bit OS");
                 showAlert (" ", getLocalisedText ("bit_warnning"));
             }
         }
 
-        const auto paired = std::find_if (buttons.begin(), buttons.end(), [&code] (const auto& b)
-                                          { return b.code == code; });
+        const auto isForCode = [&code] (const auto& b)
+        { return b.code == code; };
+
+        const auto paired = std::find_if (buttons.begin(), buttons.end(), isForCode);
 
         if (paired == buttons.end())
             continue;
@@ -448,186 +446,162 @@ void InterfaceComponent::updateButtons()
 void InterfaceComponent::updateStatus (juce::String status)
 {
     using StatusDisplay::Reaction;
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
+    const auto& reaction = StatusDisplay::describe (status);
 
-    const auto showStatusText = [this] (const juce::String& text)
+    if (reaction.reaction == Reaction::progress)
     {
+        // The bar keeps the value just shown.
+        showProgress (status);
+        return;
+    }
+
+    if (! reaction.special)
+        applyReaction (reaction);
+    else if (reaction.reaction == Reaction::downloaded)
+        showDownloaded();
+    else if (reaction.reaction == Reaction::installerFailure)
+        showInstallerFailure (status);
+    else if (reaction.reaction == Reaction::serverError)
+        showServerNotice();
+    else if (reaction.reaction == Reaction::serverReconnect)
+        hideServerNotice();
+
+    progressValue = 0.0;
+}
+
+void InterfaceComponent::applyReaction (const StatusDisplay::Description& reaction)
+{
+    if (reaction.clearsNotice)
+        noticeLabel.setText ("", juce::dontSendNotification);
+
+    if (reaction.endsRequest)
+        unlockSelection();
+
+    if (reaction.rebuildsButtons)
+        updateButtons();
+
+    if (reaction.reenablesChosenButton)
+        enableSelectedButton();
+
+    if (reaction.endsRequest)
+        endDownloadView();
+
+    if (reaction.textKey != nullptr)
+    {
+        const auto text = statusLineFor (reaction);
         show (statusLabel);
         statusLabel.setText (text, juce::dontSendNotification);
-    };
 
-    const auto endDownloadView = [this]
+        if (reaction.logsText)
+            juce::Logger::writeToLog (text);
+    }
+
+    if (reaction.endsRequest)
+        finish();
+}
+
+juce::String InterfaceComponent::statusLineFor (const StatusDisplay::Description& reaction) const
+{
+    if (reaction.blankAfterCancel && cancelRequested)
+        return " ";
+
+    const auto text = getLocalisedText (reaction.textKey);
+
+    switch (reaction.prefix)
     {
-        hide (progressBar);
-        hide (cancelButton);
-    };
-
-    const auto enableSelectedButton = [this]
-    {
-        if (auto* button = getSelectedButton())
-            button->setEnabled (true);
-    };
-
-    switch (StatusDisplay::reactionFor (status))
-    {
-        case Reaction::progress:
-        {
-            const auto progress = StatusText::parseProgress (status);
-            progressValue = progress.value;
-
-            const auto notice = StatusDisplay::speedNotice (progress.bytesPerSecond, slowTicks, tr);
-            noticeLabel.setText (notice, juce::dontSendNotification);
-
-            // A tip after a language switch or a reconnect still needs its label shown.
-            if (notice.isNotEmpty())
-                show (noticeLabel);
-
-            lockSelection();
-
-            if (auto* button = getSelectedButton())
-                greyOut (*button);
-
-            hide (statusLabel);
-            hide (retryButton);
-            hide (logButton);
-            show (progressBar);
-            show (cancelButton);
-            return;
-        }
-
-        case Reaction::downloaded:
-        {
-            endDownloadView();
-            writeLog ("<InterfaceComponent::updateStatus> Downloaded");
-
-            const auto buttonText = getSelectedButtonText();
-            writeLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
-            DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
-
-            noticeLabel.setText ("", juce::dontSendNotification);
-            statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
-            show (statusLabel);
-            show (logButton);
-            isInstalling = true;
-            break;
-        }
-
-        case Reaction::installed:
-            unlockSelection();
-            endDownloadView();
-            showStatusText (getSelectedButtonText() + " " + getLocalisedText ("installed"));
-            finish();
-            break;
-
-        case Reaction::downloadError:
-            unlockSelection();
-            updateButtons();
-            enableSelectedButton();
-            endDownloadView();
-            showStatusText (getLocalisedText ("download_error"));
-            finish();
-            break;
-
-        case Reaction::installError:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("install_error"));
-            finish();
-            break;
-
-        case Reaction::appFound:
-            unlockSelection();
-            endDownloadView();
-            show (statusLabel);
-            writeLog (selection.softwareName + getLocalisedText ("ready"));
-            statusLabel.setText (selection.softwareName + getLocalisedText ("ready"), juce::dontSendNotification);
-            finish();
-            break;
-
-        case Reaction::manualInstall:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("unauthorised"));
-            finish();
-            break;
-
-        case Reaction::softwareExist:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("software_exist"));
-            finish();
-            break;
-
-        case Reaction::installerFailure:
-        {
-            unlockSelection();
-            enableSelectedButton();
-            endDownloadView();
-            show (statusLabel);
-
-            const auto text = StatusDisplay::failureText (status, tr);
-            statusLabel.setText (text, juce::dontSendNotification);
-            writeLog ("<InterfaceComponent::updateStatus> " + text);
-
-            retryButton.setButtonText (getLocalisedText ("retry"));
-            show (retryButton);
-            finish();
-            break;
-        }
-
-        case Reaction::unzipError:
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("unzip_error"));
-            finish();
-            break;
-
-        case Reaction::timeOut:
-            // The installer still runs on its own: the window is the user's again.
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            showStatusText (getLocalisedText ("time_out"));
-            show (logButton);
-            isInstalling = false;
-            break;
-
-        case Reaction::serverError:
-            noticeLabel.setText (getLocalisedText ("reconnect"), juce::dontSendNotification);
-            noticeLabel.setBounds (getNoticeBounds());
-            show (noticeLabel);
-            hide (messageLabel);
-            hide (manualButton);
-            isInstalling = false;
-            break;
-
-        case Reaction::serverReconnect:
-            hide (noticeLabel);
-            show (messageLabel);
-            break;
-
-        case Reaction::checkDriver:
-            statusLabel.setText (getLocalisedText ("check_driver"), juce::dontSendNotification);
-            show (statusLabel);
-            break;
-
-        case Reaction::other:
-            noticeLabel.setText ("", juce::dontSendNotification);
-            unlockSelection();
-            updateButtons();
-            endDownloadView();
-            statusLabel.setText (cancelRequested ? " " : getLocalisedText ("server_error"), juce::dontSendNotification);
-            show (statusLabel);
-            finish();
+        case StatusDisplay::Prefix::chosenCaption:
+            return getSelectedButtonText() + " " + text;
+        case StatusDisplay::Prefix::softwareName:
+            return selection.softwareName + text;
+        case StatusDisplay::Prefix::none:
             break;
     }
 
-    progressValue = 0.0;
+    return text;
+}
+
+void InterfaceComponent::showProgress (const juce::String& status)
+{
+    const auto progress = StatusText::parseProgress (status);
+    progressValue = progress.value;
+
+    const auto notice = StatusDisplay::speedNotice (progress.bytesPerSecond, slowTicks, tr);
+    noticeLabel.setText (notice, juce::dontSendNotification);
+
+    // A tip after a language switch or a reconnect still needs its label shown.
+    if (notice.isNotEmpty())
+        show (noticeLabel);
+
+    lockSelection();
+
+    if (auto* button = getSelectedButton())
+        greyOut (*button);
+
+    hide (statusLabel);
+    hide (retryButton);
+    hide (logButton);
+    show (progressBar);
+    show (cancelButton);
+}
+
+void InterfaceComponent::showDownloaded()
+{
+    endDownloadView();
+    juce::Logger::writeToLog ("<InterfaceComponent::updateStatus> Downloaded");
+
+    const auto buttonText = getSelectedButtonText();
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> buttonText: " + buttonText + "[end]");
+    DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
+
+    noticeLabel.setText ("", juce::dontSendNotification);
+    statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
+    show (statusLabel);
+    show (logButton);
+    isInstalling = true;
+}
+
+void InterfaceComponent::showInstallerFailure (const juce::String& status)
+{
+    unlockSelection();
+    enableSelectedButton();
+    endDownloadView();
+    show (statusLabel);
+
+    const auto text = StatusDisplay::failureText (status, tr);
+    statusLabel.setText (text, juce::dontSendNotification);
+    juce::Logger::writeToLog ("<InterfaceComponent::updateStatus> " + text);
+
+    retryButton.setButtonText (getLocalisedText ("retry"));
+    show (retryButton);
+    finish();
+}
+
+void InterfaceComponent::showServerNotice()
+{
+    noticeLabel.setText (getLocalisedText ("reconnect"), juce::dontSendNotification);
+    noticeLabel.setBounds (getNoticeBounds());
+    show (noticeLabel);
+    hide (messageLabel);
+    hide (manualButton);
+    isInstalling = false;
+}
+
+void InterfaceComponent::hideServerNotice()
+{
+    hide (noticeLabel);
+    show (messageLabel);
+}
+
+void InterfaceComponent::endDownloadView()
+{
+    hide (progressBar);
+    hide (cancelButton);
+}
+
+void InterfaceComponent::enableSelectedButton()
+{
+    if (auto* button = getSelectedButton())
+        button->setEnabled (true);
 }
 
 void InterfaceComponent::finish()
@@ -724,9 +698,9 @@ void InterfaceComponent::buttonClicked (juce::Button* button)
     // These three answer whatever the state.
     if (button == &cancelButton)
     {
-        writeLog ("<InterfaceComponent::buttonClicked> click button: quit download");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: quit download");
         cancelRequested = true;
-        writeLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> cancel: " + selection.url);
         askToDownloadInBrowser();
         return;
     }
@@ -763,7 +737,13 @@ void InterfaceComponent::askToDownloadInBrowser()
     const auto url = selection.url;
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    const auto ask = [url, safeThis]
+    const auto onAnswer = [url] (int result)
+    {
+        if (result == 1)
+            juce::URL (url).launchInDefaultBrowser();
+    };
+
+    const auto ask = [safeThis, onAnswer]
     {
         if (safeThis == nullptr)
             return;
@@ -774,32 +754,31 @@ void InterfaceComponent::askToDownloadInBrowser()
                                             safeThis->getLocalisedText ("yes"),
                                             safeThis->getLocalisedText ("no"),
                                             safeThis.getComponent(),
-                                            juce::ModalCallbackFunction::create ([url] (int result)
-                                                                                 {
-                                                                                     if (result == 1)
-                                                                                         juce::URL (url).launchInDefaultBrowser(); }));
+                                            juce::ModalCallbackFunction::create (onAnswer));
     };
+
+    const auto postQuestion = [ask]
+    { juce::MessageManager::callAsync (ask); };
 
     // The question is posted from a short-lived thread, so the click
     // returns at once; without a thread it is posted from here.
-    if (! runOnDetachedThread ([ask]
-                               { juce::MessageManager::callAsync (ask); }))
-        juce::MessageManager::callAsync (ask);
+    if (! runOnDetachedThread (postQuestion))
+        postQuestion();
 }
 
 void InterfaceComponent::openSetupGuide()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: help");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: help");
 
     const juce::URL guide (videoGuideUrl);
 
     if (guide.isWellFormed() && guide.launchInDefaultBrowser())
-        writeLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> vedio link open in default browser successful");
 }
 
 void InterfaceComponent::copyLogFile()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: log");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: log");
 
     const auto file = RunLog::getLogFile();
 
@@ -814,7 +793,7 @@ void InterfaceComponent::switchLanguage()
 {
     hide (statusLabel);
     hide (noticeLabel);
-    writeLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> clicked switch language button\n");
 
     language = LocalisedStrings::nextLanguage (language);
     uiLanguage = language;
@@ -826,11 +805,11 @@ void InterfaceComponent::switchLanguage()
 
 void InterfaceComponent::enterManualMode()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: manual");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: manual");
 
     if (! deviceListValid)
     {
-        writeLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> XML invalid, unable to enter manual selection mode.");
         showAlert (" ", getLocalisedText ("manual_failed"));
         return;
     }
@@ -860,7 +839,7 @@ void InterfaceComponent::showNothingOffered()
 
 void InterfaceComponent::quitManualMode()
 {
-    writeLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: quit manual");
     setWindowTitle (appWindowTitle);
     hide (quitManualButton);
     manualModeActive = false;
@@ -870,49 +849,41 @@ void InterfaceComponent::quitManualMode()
 void InterfaceComponent::retryInstaller()
 {
     hide (retryButton);
-    writeLog ("<InterfaceComponent::buttonClicked> click button: retry");
-
-    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
-
-    if (! installer.existsAsFile())
-    {
-        writeLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
-        return;
-    }
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: retry");
 
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    InstallerRetry::launchInBackground (selection, installer, [safeThis] (const juce::String& status)
-                                        {
-                                            if (safeThis != nullptr)
-                                                safeThis->updateStatus (status); });
+    const auto showOutcome = [safeThis] (const juce::String& status)
+    {
+        if (safeThis != nullptr)
+            safeThis->updateStatus (status);
+    };
+
+    InstallerRetry::retryLastInstaller (selection, showOutcome);
 }
 
 void InterfaceComponent::openPluginPage()
 {
     if (pluginWebUrl.isEmpty())
     {
-        writeLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> pluginWebUrl is empty");
         return;
     }
 
     const juce::URL page (pluginWebUrl);
 
     if (! page.isWellFormed())
-        writeLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> pluginUrl is not well-formed");
     else if (page.launchInDefaultBrowser())
-        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> User Center open in default browser successful");
     else
-        writeLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> User Center open in default browser failed");
 }
 
 void InterfaceComponent::requestInstall (int index)
 {
     auto* button = installButtons[index];
     const auto caption = button->getButtonText();
-    const auto tr = [this] (const juce::String& key)
-    { return getLocalisedText (key); };
-
     if (InstallButtonRules::isPluginCaption (caption, tr) && region == "en")
     {
         openPluginPage();
@@ -920,7 +891,7 @@ void InterfaceComponent::requestInstall (int index)
     }
 
     installStarted = true;
-    writeLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
+    juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
     updateStatus (StatusText::checkDriver);
     lockSelection();
     greyOut (*button);
@@ -939,18 +910,18 @@ void InterfaceComponent::requestInstall (int index)
     isOldKeyWeave = flags.oldKeyWeave;
 
     if (flags.oldKeyWeave)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an old keyweave!");
 
     isNotQt = flags.notQt;
 
     if (flags.notQt)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an new tesselmax package, not qt!");
 
     noDriverIncluded = flags.noDriverIncluded;
     isEnQx3 = flags.enQx3;
 
     if (flags.enQx3)
-        writeLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> this is an EN QX4, need to download driver online");
 
     cancelRequested = false;
 

@@ -8,6 +8,8 @@
 #include "devices/SharedSettings.h"
 #include "download/PictureCache.h"
 #include "download/Selection.h"
+#include "ui/LocalisedStrings.h"
+#include "ui/StatusDisplay.h"
 
 class CustomLookAndFeel;
 
@@ -108,6 +110,15 @@ private:
     juce::TextButton* getSelectedButton() const;
     juce::String getSelectedButtonText() const;
     void finish();
+    void applyReaction (const StatusDisplay::Description& reaction);
+    juce::String statusLineFor (const StatusDisplay::Description& reaction) const;
+    void showProgress (const juce::String& status);
+    void showDownloaded();
+    void showInstallerFailure (const juce::String& status);
+    void showServerNotice();
+    void hideServerNotice();
+    void endDownloadView();
+    void enableSelectedButton();
     void setWindowTitle (const juce::String& title);
     void setLanguagePicture();
     void showUpdateHintOnce();
@@ -153,6 +164,11 @@ private:
     juce::StringArray buttonOffers;
     std::unique_ptr<CustomLookAndFeel> customLookAndFeel;
     juce::var strings;
+
+    /** getLocalisedText, for the rules that make texts. */
+    const LocalisedStrings::Lookup tr = [this] (const juce::String& key)
+    { return getLocalisedText (key); };
+
     juce::TextButton retryButton;
     juce::TextButton logButton;
     juce::TextButton manualButton;

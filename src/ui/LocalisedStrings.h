@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 /** The embedded English and Chinese string table and its lookup.
 
     The main component and the interface component each parse their own
@@ -10,6 +12,11 @@
 */
 namespace LocalisedStrings
 {
+/** A text lookup by string-table key in the language shown: what the rules
+    that make texts are handed.
+*/
+using Lookup = std::function<juce::String (const juce::String& key)>;
+
 /** The embedded table: one JSON object with the members "en" and "cn". */
 juce::String getEmbeddedTable();
 

@@ -2,50 +2,84 @@
 
 #include "download/StatusText.h"
 
+#include <iterator>
+
 namespace StatusDisplay
 {
+namespace
+{
+    enum class Match
+    {
+        progress, // StatusText::isProgress
+        installerFailure, // StatusText::isInstallerFailure
+        exact,
+        anything
+    };
+
+    struct Row
+    {
+        Match match;
+        const char* text;
+        Description description;
+    };
+
+    constexpr auto none = Prefix::none;
+    constexpr auto caption = Prefix::chosenCaption;
+    constexpr auto software = Prefix::softwareName;
+
+    // In the order of the dispatch: the first row that matches wins.
+    // clang-format off
+const Row rows[] = {
+    //                                                        reaction                    special key               prefix    logs   blank  clear  ends   rebuild enable
+    { Match::progress,         nullptr,                     { Reaction::progress,         true,   nullptr,          none,     false, false, false, false, false,  false } },
+    { Match::exact,            StatusText::downloaded,      { Reaction::downloaded,       true,   nullptr,          none,     false, false, false, false, false,  false } },
+    { Match::exact,            StatusText::installed,       { Reaction::installed,        false,  "installed",      caption,  false, false, false, true,  false,  false } },
+    { Match::exact,            StatusText::downloadError,   { Reaction::downloadError,    false,  "download_error", none,     false, false, false, true,  true,   true } },
+    { Match::exact,            StatusText::installError,    { Reaction::installError,     false,  "install_error",  none,     false, false, false, true,  true,   false } },
+    { Match::exact,            StatusText::appFound,        { Reaction::appFound,         false,  "ready",          software, true,  false, false, true,  false,  false } },
+    { Match::exact,            StatusText::manualInstall,   { Reaction::manualInstall,    false,  "unauthorised",   none,     false, false, false, true,  true,   false } },
+    { Match::exact,            StatusText::softwareExist,   { Reaction::softwareExist,    false,  "software_exist", none,     false, false, false, true,  true,   false } },
+    { Match::installerFailure, nullptr,                     { Reaction::installerFailure, true,   nullptr,          none,     false, false, false, false, false,  false } },
+    { Match::exact,            StatusText::unzipError,      { Reaction::unzipError,       false,  "unzip_error",    none,     false, false, false, true,  true,   false } },
+    { Match::exact,            StatusText::timeOut,         { Reaction::timeOut,          false,  "time_out",       none,     false, false, false, true,  true,   false } },
+    { Match::exact,            StatusText::serverError,     { Reaction::serverError,      true,   nullptr,          none,     false, false, false, false, false,  false } },
+    { Match::exact,            StatusText::serverReconnect, { Reaction::serverReconnect,  true,   nullptr,          none,     false, false, false, false, false,  false } },
+    { Match::exact,            StatusText::checkDriver,     { Reaction::checkDriver,      false,  "check_driver",   none,     false, false, false, false, false,  false } },
+    // Anything else, "Download cancelled" among them.
+    { Match::anything,         nullptr,                     { Reaction::other,            false,  "server_error",   none,     false, true,  true,  true,  true,   false } },
+};
+    // clang-format on
+
+    bool matches (const Row& row, const juce::String& status)
+    {
+        switch (row.match)
+        {
+            case Match::progress:
+                return StatusText::isProgress (status);
+            case Match::installerFailure:
+                return StatusText::isInstallerFailure (status);
+            case Match::exact:
+                return status == row.text;
+            case Match::anything:
+                return true;
+        }
+
+        return false;
+    }
+} // namespace
+
+const Description& describe (const juce::String& status)
+{
+    for (const auto& row : rows)
+        if (matches (row, status))
+            return row.description;
+
+    return rows[std::size (rows) - 1].description;
+}
+
 Reaction reactionFor (const juce::String& status)
 {
-    if (StatusText::isProgress (status))
-        return Reaction::progress;
-
-    struct ExactStatus
-    {
-        const char* text;
-        Reaction reaction;
-    };
-
-    // In the order of the dispatch; the failure text sits between them.
-    static const ExactStatus beforeFailure[] = {
-        { StatusText::downloaded, Reaction::downloaded },
-        { StatusText::installed, Reaction::installed },
-        { StatusText::downloadError, Reaction::downloadError },
-        { StatusText::installError, Reaction::installError },
-        { StatusText::appFound, Reaction::appFound },
-        { StatusText::manualInstall, Reaction::manualInstall },
-        { StatusText::softwareExist, Reaction::softwareExist },
-    };
-
-    static const ExactStatus afterFailure[] = {
-        { StatusText::unzipError, Reaction::unzipError },
-        { StatusText::timeOut, Reaction::timeOut },
-        { StatusText::serverError, Reaction::serverError },
-        { StatusText::serverReconnect, Reaction::serverReconnect },
-        { StatusText::checkDriver, Reaction::checkDriver },
-    };
-
-    for (const auto& exact : beforeFailure)
-        if (status == exact.text)
-            return exact.reaction;
-
-    if (StatusText::isInstallerFailure (status))
-        return Reaction::installerFailure;
-
-    for (const auto& exact : afterFailure)
-        if (status == exact.text)
-            return exact.reaction;
-
-    return Reaction::other;
+    return describe (status).reaction;
 }
 
 juce::String speedNotice (juce::int64 bytesPerSecond, int& slowTicks, const Lookup& tr)

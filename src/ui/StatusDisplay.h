@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-#include <functional>
+#include "ui/LocalisedStrings.h"
 
 /** What the interface makes of a status text: which reaction applies, the
     speed tip while downloading and the text of an installer failure.
@@ -30,13 +30,61 @@ enum class Reaction
     other // anything else, "Download cancelled" among them
 };
 
-/** The first reaction whose status matches: "%" is tested before
-    "Unfortunately", every other text is compared exactly.
+/** What the status line begins with, before the text of its key. */
+enum class Prefix
+{
+    none,
+    chosenCaption, // the chosen install button's caption and a blank
+    softwareName // the chosen package's display name, no blank
+};
+
+/** One row of the reaction table. The interface applies a row in one fixed
+    order: the notice cleared; the selection unlocked; the install buttons
+    rebuilt; the chosen button enabled again; the progress bar and Cancel
+    hidden; the status line set; Copy Log shown and isInstalling cleared.
+    The rows marked special (progress, downloaded, installer failure, the
+    two server notices) are carried out by code of their own instead.
 */
+struct Description
+{
+    Reaction reaction = Reaction::other;
+
+    /** Carried out by code of its own: only `reaction` applies. */
+    bool special = false;
+
+    /** The string-table key of the status line; nullptr leaves the line alone. */
+    const char* textKey = nullptr;
+
+    Prefix prefix = Prefix::none;
+
+    /** The status line is also written to the run log. */
+    bool logsText = false;
+
+    /** A single blank replaces the status line after the user's Cancel. */
+    bool blankAfterCancel = false;
+
+    /** The notice line (speed tip, reconnecting) is emptied first. */
+    bool clearsNotice = false;
+
+    /** The request is over: the selection is unlocked, the progress bar and
+        Cancel go, Copy Log comes back and isInstalling ends.
+    */
+    bool endsRequest = false;
+
+    bool rebuildsButtons = false;
+    bool reenablesChosenButton = false;
+};
+
+/** The row of the first reaction whose status matches: "%" is tested before
+    "Unfortunately", every other text is compared exactly; anything else
+    takes the last row.
+*/
+const Description& describe (const juce::String& status);
+
+/** describe (status).reaction */
 Reaction reactionFor (const juce::String& status);
 
-/** A text lookup by string-table key. */
-using Lookup = std::function<juce::String (const juce::String& key)>;
+using Lookup = LocalisedStrings::Lookup;
 
 /** Transfers below this many bytes per second count as slow. */
 constexpr juce::int64 slowBytesPerSecond = 524288;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/ProcessState.h"
 #include "core/CatalogueAssembly.h"
-#include "core/ProcessState.h"
 #include "support/FakePlatform.h"
 #include "support/TemporaryFolder.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/ProcessState.h"
 #include "core/MainComponent.h"
-#include "core/ProcessState.h"
 #include "devices/DeploymentSettings.h"
 #include "support/ClosedLoopbackPort.h"
 #include "support/LogCapture.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceDatabase.h"
 #include "download/LocalFileName.h"

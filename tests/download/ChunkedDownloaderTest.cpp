@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "download/ChunkedDownloader.h"
 #include "support/DownloadOutcome.h"
 #include "support/FaultInjectingServer.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "download/DownloadMonitor.h"
 #include "download/StatusText.h"
 #include "support/FakeInstaller.h"

@@ -7,7 +7,7 @@ set -euo pipefail
 program="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 close_window="$(dirname "$program")/tools/x11_close_window"
-source "$here/../../tools/x-user.sh"
+source "$here/../../tools/x_user.sh"
 
 work="$(mktemp -d)"
 pid=""

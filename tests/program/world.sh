@@ -21,7 +21,7 @@ export STRATOSET_SIMULATED_HOST="$work/host"
 log="$STRATOSET_SIMULATED_HOST/Users/user/AppData/Roaming/Velmora/Stratoset/runtimeLog.txt"
 stall_figures="$work/stall-probe.txt"
 
-source "$top/tools/x-user.sh"
+source "$top/tools/x_user.sh"
 
 pid=""
 holder=""
@@ -30,7 +30,7 @@ nginx_running=""
 world_cleanup()
 {
     stop_program_and_holder
-    [ -z "$nginx_running" ] || "$top/tools/loopback-nginx.sh" stop "$work/nginx"
+    [ -z "$nginx_running" ] || "$top/tools/loopback_nginx.sh" stop "$work/nginx"
     # Installers and programs of the simulated host still running.
     pkill -f "$work/host" 2> /dev/null || true
     if [ -n "${KEEP_WORLD:-}" ]; then
@@ -56,13 +56,13 @@ world_make() { python3 "$top/tools/make_demo_world.py" "$@" "$served" "$STRATOSE
 
 server_start()
 {
-    "$top/tools/loopback-nginx.sh" start "$served" "$work/nginx" "${1:-0}" "$PORT" > /dev/null || fail "nginx could not listen on port $PORT"
+    "$top/tools/loopback_nginx.sh" start "$served" "$work/nginx" "${1:-0}" "$PORT" > /dev/null || fail "nginx could not listen on port $PORT"
     nginx_running=1
 }
 
 server_stop()
 {
-    "$top/tools/loopback-nginx.sh" stop "$work/nginx"
+    "$top/tools/loopback_nginx.sh" stop "$work/nginx"
     nginx_running=""
 }
 

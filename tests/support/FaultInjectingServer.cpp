@@ -6,7 +6,7 @@ FaultInjectingServer::FaultInjectingServer (const juce::File& documentRoot)
     workFolder.createDirectory();
 
     const juce::StringArray command { "python3",
-                                      juce::String (STRATOSET_TOOLS_DIR) + "/fault-http-server.py",
+                                      juce::String (STRATOSET_TOOLS_DIR) + "/fault_http_server.py",
                                       documentRoot.getFullPathName(),
                                       workFolder.getFullPathName() };
 

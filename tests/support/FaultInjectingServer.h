@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-/** tools/fault-http-server.py on 127.0.0.1 serving one folder, for as long as
+/** tools/fault_http_server.py on 127.0.0.1 serving one folder, for as long as
     this object lives: a server that answers range requests wrongly on
     purpose (the script lists its modes).
 */

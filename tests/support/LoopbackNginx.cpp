@@ -4,7 +4,7 @@ namespace
 {
 juce::String getScript()
 {
-    return juce::String (STRATOSET_TOOLS_DIR) + "/loopback-nginx.sh";
+    return juce::String (STRATOSET_TOOLS_DIR) + "/loopback_nginx.sh";
 }
 } // namespace
 

@@ -3,7 +3,7 @@
 #include <juce_core/juce_core.h>
 
 /** Debian's nginx on 127.0.0.1 serving one folder, for as long as this object
-    lives (tools/loopback-nginx.sh does the work).
+    lives (tools/loopback_nginx.sh does the work).
 */
 class LoopbackNginx
 {
@@ -11,7 +11,7 @@ public:
     /** `limitRate` is nginx's per-request rate limit, e.g. "8m"; empty: none. */
     explicit LoopbackNginx (const juce::File& documentRoot, const juce::String& limitRate = {});
 
-    /** A certificate and its key (tools/test-certificates.sh). */
+    /** A certificate and its key (tools/test_certificates.sh). */
     struct Certificate
     {
         juce::File certificate, key;

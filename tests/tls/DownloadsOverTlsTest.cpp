@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/ProcessState.h"
 #include "core/MainComponent.h"
-#include "core/ProcessState.h"
 #include "devices/DeploymentSettings.h"
 #include "devices/DeviceListDownload.h"
 #include "devices/FileFetch.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "ui/CustomLookAndFeel.h"
 
 using Picture = CustomLookAndFeel::TooltipPicture;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/RunLog.h"
+#include "base/RunLog.h"
 #include "support/FakeInstaller.h"
 #include "support/FakeWindowAutomation.h"
 #include "support/LogCapture.h"

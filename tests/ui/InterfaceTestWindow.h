@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "support/MessageLoop.h"
 #include "support/SimulatedHostFolder.h"
 #include "ui/CustomLookAndFeel.h"

@@ -78,3 +78,62 @@ TEST (StatusDisplay, FailureTextNamesTheCodeBeforeTheFirstParenthesis)
     EXPECT_EQ (StatusDisplay::failureText (")Unfortunately", tr), "error()");
     EXPECT_EQ (StatusDisplay::failureText ("Unfortunately (4)", tr), "error4(4)") << "a code the table lacks shows its key";
 }
+
+TEST (StatusDisplay, TableDescribesEveryReactionThatIsNotSpecial)
+{
+    using StatusDisplay::Prefix;
+
+    struct Case
+    {
+        const char* status;
+        const char* textKey;
+        Prefix prefix;
+        bool endsRequest, rebuildsButtons, reenablesChosenButton;
+    };
+
+    const Case cases[] = {
+        { "Installed", "installed", Prefix::chosenCaption, true, false, false },
+        { "Download error", "download_error", Prefix::none, true, true, true },
+        { "Install error", "install_error", Prefix::none, true, true, false },
+        { "App found", "ready", Prefix::softwareName, true, false, false },
+        { "Manual install", "unauthorised", Prefix::none, true, true, false },
+        { "Software exist", "software_exist", Prefix::none, true, true, false },
+        { "Unzip error", "unzip_error", Prefix::none, true, true, false },
+        { "Time out", "time_out", Prefix::none, true, true, false },
+        { "Check driver", "check_driver", Prefix::none, false, false, false },
+        { "Download cancelled", "server_error", Prefix::none, true, true, false },
+        { "installed", "server_error", Prefix::none, true, true, false },
+    };
+
+    const auto strings = LocalisedStrings::parseEmbeddedTable();
+
+    for (const auto& c : cases)
+    {
+        const auto& d = StatusDisplay::describe (c.status);
+        EXPECT_FALSE (d.special) << c.status;
+        ASSERT_NE (d.textKey, nullptr) << c.status;
+        EXPECT_STREQ (d.textKey, c.textKey) << c.status;
+        EXPECT_EQ (d.prefix, c.prefix) << c.status;
+        EXPECT_EQ (d.endsRequest, c.endsRequest) << c.status;
+        EXPECT_EQ (d.rebuildsButtons, c.rebuildsButtons) << c.status;
+        EXPECT_EQ (d.reenablesChosenButton, c.reenablesChosenButton) << c.status;
+
+        // Only the software's own line goes to the run log; only the line
+        // of an unknown status is blanked by a cancel and clears the notice.
+        EXPECT_EQ (d.logsText, c.prefix == Prefix::softwareName) << c.status;
+        EXPECT_EQ (d.blankAfterCancel, juce::String (c.textKey) == "server_error") << c.status;
+        EXPECT_EQ (d.clearsNotice, d.blankAfterCancel) << c.status;
+
+        for (const auto* language : { "en", "cn" })
+            EXPECT_NE (LocalisedStrings::lookUp (strings, language, d.textKey), d.textKey) << c.textKey << " in " << language;
+    }
+
+    // These carry themselves out; the table only names them.
+    for (const auto* status : { "25.000000% 512000", "Downloaded", "Unfortunately the installation failed (7)", "Server error", "Server reconnect" })
+    {
+        const auto& d = StatusDisplay::describe (status);
+        EXPECT_TRUE (d.special) << status;
+        EXPECT_EQ (d.textKey, nullptr) << status;
+        EXPECT_FALSE (d.endsRequest || d.rebuildsButtons || d.reenablesChosenButton) << status;
+    }
+}

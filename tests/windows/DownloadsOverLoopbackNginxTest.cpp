@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "devices/DeviceListDownload.h"
 #include "download/ChunkedDownloader.h"
 #include "download/DownloadMonitor.h"

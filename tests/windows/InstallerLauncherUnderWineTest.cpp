@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 #include "download/InstallerLauncher.h"
 #include "platform/ProgramStartService.h"
 #include "support/TemporaryFolder.h"

@@ -57,7 +57,7 @@ cleanup()
     touch "$figures.stop"
     [ -z "$probe_pid" ] || wait "$probe_pid" 2> /dev/null || true
     wineserver -k 2> /dev/null || true
-    [ -z "$nginx_running" ] || "$top/tools/loopback-nginx.sh" stop "$work/nginx" || true
+    [ -z "$nginx_running" ] || "$top/tools/loopback_nginx.sh" stop "$work/nginx" || true
     if [ -n "${KEEP_FLOW:-}" ]; then
         echo "work folder kept: $work"
     else
@@ -150,7 +150,7 @@ convert -size 400x300 xc:white -fill "#1f6f8b" -draw "roundrectangle 40,60 360,2
 [ -f "$package" ] || fail "no package $package (built with the Windows build)"
 cp "$package" "$served/plugin/ShortcutPlugin.zip"
 
-"$top/tools/loopback-nginx.sh" start "$served" "$work/nginx" 0 "$port" > /dev/null \
+"$top/tools/loopback_nginx.sh" start "$served" "$work/nginx" 0 "$port" > /dev/null \
     || fail "nginx could not listen on port $port"
 nginx_running=1
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command while the project's fault-injecting HTTP server
-# (tools/fault-http-server.py) serves a fresh folder on 127.0.0.1, and tells
+# (tools/fault_http_server.py) serves a fresh folder on 127.0.0.1, and tells
 # the command where, in the names that Windows programs under Wine use:
 #   STRATOSET_FAULT_PORT   the port
 #   STRATOSET_FAULT_ROOT   the served folder, which the command may fill
@@ -18,7 +18,7 @@ rm -rf "$folder"
 mkdir -p "$folder/root" "$folder/server"
 folder="$(cd "$folder" && pwd)"
 
-python3 "$here/../../../tools/fault-http-server.py" "$folder/root" "$folder/server" > /dev/null 2>&1 &
+python3 "$here/../../../tools/fault_http_server.py" "$folder/root" "$folder/server" > /dev/null 2>&1 &
 server=$!
 
 stop()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command while Debian's nginx serves a fresh folder on 127.0.0.1
-# (tools/loopback-nginx.sh), and tells the command where, in the names that
+# (tools/loopback_nginx.sh), and tells the command where, in the names that
 # Windows programs under Wine use (drive Z: is the Linux root):
 #   STRATOSET_NGINX_PORT        the port
 #   STRATOSET_NGINX_ROOT        the served folder, which the command may fill
@@ -10,7 +10,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-server="$here/../../../tools/loopback-nginx.sh"
+server="$here/../../../tools/loopback_nginx.sh"
 
 [ $# -ge 2 ] || { echo "usage: $0 <work folder> command [args...]" >&2; exit 2; }
 folder="$1"

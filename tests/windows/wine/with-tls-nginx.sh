@@ -10,7 +10,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-server="$here/../../../tools/loopback-nginx.sh"
+server="$here/../../../tools/loopback_nginx.sh"
 
 [ $# -ge 2 ] || { echo "usage: $0 <work folder> command [args...]" >&2; exit 2; }
 [ -n "${STRATOSET_TLS_DIR:-}" ] || { echo "run under tests/tls/with-test-certificates.sh" >&2; exit 2; }

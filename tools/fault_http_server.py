@@ -2,7 +2,7 @@
 """An HTTP server on 127.0.0.1 for tests that serves the files below one
 folder and answers range requests wrongly on purpose.
 
-    fault-http-server.py <document root> <work folder>
+    fault_http_server.py <document root> <work folder>
 
 It writes its port to <work folder>/port once it listens and one line per
 request to <work folder>/requests.log: method, path with query, status, the
@@ -285,7 +285,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 def main():
     if len(sys.argv) != 3:
-        sys.stderr.write("usage: fault-http-server.py <document root> <work folder>\n")
+        sys.stderr.write("usage: fault_http_server.py <document root> <work folder>\n")
         return 2
 
     root, work = sys.argv[1], sys.argv[2]

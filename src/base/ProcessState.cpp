@@ -1,4 +1,4 @@
-#include "core/ProcessState.h"
+#include "base/ProcessState.h"
 
 std::atomic<bool> deviceListValid { false };
 std::atomic<bool> isInstalling { false };

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/RunLog.h"
+#include "base/RunLog.h"
 #include "support/FakePlatform.h"
 #include "support/TemporaryFolder.h"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Throwaway certificates for TLS tests on 127.0.0.1, made with openssl:
 #
-#   test-certificates.sh <folder>
+#   test_certificates.sh <folder>
 #
 # writes into <folder>:
 #   ca.pem                   a certificate authority of the test (trust this)

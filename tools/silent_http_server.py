@@ -2,7 +2,7 @@
 """A server on 127.0.0.1 that accepts connections, reads what the client
 sends and never answers: a maker's server that hangs.
 
-    silent-http-server.py <work folder> [--lifetime SECONDS]
+    silent_http_server.py <work folder> [--lifetime SECONDS]
 
 It writes its port to <work folder>/port once it listens and one line per
 connection to <work folder>/connections.log (the first request line when one

@@ -1,6 +1,6 @@
-#include "app/RunLog.h"
+#include "base/RunLog.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "platform/ShellFolderService.h"
 
 namespace RunLog

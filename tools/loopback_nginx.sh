@@ -2,20 +2,20 @@
 # A real HTTP server on 127.0.0.1 for tests, benchmarks and the demo:
 # Debian's nginx serving one folder, honouring Range requests.
 #
-#   loopback-nginx.sh start <document root> <work folder> [limit_rate] [port]
+#   loopback_nginx.sh start <document root> <work folder> [limit_rate] [port]
 #       starts nginx in the background (on a free port unless one is given)
 #       and prints its port; the work folder
 #       receives the configuration, the pid file and the logs (access.log has
 #       one line per request: method, path, status, Range header, body bytes)
-#   loopback-nginx.sh stop <work folder>
+#   loopback_nginx.sh stop <work folder>
 #
 # limit_rate is nginx's per-request rate limit, e.g. 8m (8 MiB/s).
 #
 # TLS_CERTIFICATE=<pem> TLS_KEY=<key> serve https instead of http with that
-# certificate (tools/test-certificates.sh makes some).
+# certificate (tools/test_certificates.sh makes some).
 #
 # SILENT_LOCATIONS="<path prefix> ..." hands the requests below those prefixes
-# to tools/silent-http-server.py, which accepts them and never answers: a
+# to tools/silent_http_server.py, which accepts them and never answers: a
 # server that hangs (for example SILENT_LOCATIONS=/pictures/).
 set -euo pipefail
 
@@ -33,7 +33,7 @@ case "${1:-}" in
         silent_locations=""
         if [ -n "${SILENT_LOCATIONS:-}" ]; then
             rm -f "$work/silent/port"
-            python3 "$here/silent-http-server.py" "$work/silent" --lifetime 900 > /dev/null 2>&1 &
+            python3 "$here/silent_http_server.py" "$work/silent" --lifetime 900 > /dev/null 2>&1 &
             echo $! > "$work/silent.pid"
             for _ in $(seq 1 50); do
                 [ -s "$work/silent/port" ] && break

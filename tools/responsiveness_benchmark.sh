@@ -3,7 +3,7 @@
 # StratosetOnLoopback against nginx on 127.0.0.1, on a virtual display, under
 # the stall probe (tools/stall_probe.c), driven through xdotool as the demo is.
 #
-#   tools/responsiveness-benchmark.sh [build folder]     (default: build/release)
+#   tools/responsiveness_benchmark.sh [build folder]     (default: build/release)
 #
 # It prints, not judges:
 #   - idle, with the QX4 plugged in and nothing happening: the share of a
@@ -46,7 +46,7 @@ port="$(sed -n 's/^STRATOSET_LOOPBACK_PORT:[A-Z]*=//p' "$build/CMakeCache.txt")"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
 
-source "$top/tools/x-user.sh"
+source "$top/tools/x_user.sh"
 
 # Shared by the worlds; each world runs in a subshell of its own.
 work=""
@@ -71,10 +71,10 @@ world_make()
     trap world_end EXIT
 }
 
-# $1: SILENT_LOCATIONS for tools/loopback-nginx.sh (empty: none).
+# $1: SILENT_LOCATIONS for tools/loopback_nginx.sh (empty: none).
 server_start()
 {
-    SILENT_LOCATIONS="${1:-}" "$top/tools/loopback-nginx.sh" start "$work/server" "$work/nginx" 0 "$port" > /dev/null \
+    SILENT_LOCATIONS="${1:-}" "$top/tools/loopback_nginx.sh" start "$work/server" "$work/nginx" 0 "$port" > /dev/null \
         || fail "nginx could not listen on 127.0.0.1:$port (is another program using it?)"
     nginx_running=1
 }
@@ -94,7 +94,7 @@ world_end()
 {
     [ -z "$pid" ] || kill -- "-$pid" 2> /dev/null || true
     [ -z "$holder" ] || kill "$holder" 2> /dev/null || true
-    [ -z "$nginx_running" ] || "$top/tools/loopback-nginx.sh" stop "$work/nginx"
+    [ -z "$nginx_running" ] || "$top/tools/loopback_nginx.sh" stop "$work/nginx"
 }
 
 figure() { awk -v key="$1" '$1 == key { print $2 }' "$work/probe.txt" 2> /dev/null; }

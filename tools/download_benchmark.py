@@ -3,7 +3,7 @@
 ChunkedDownloader (8 chunks), by one JUCE stream, by curl and by
 aria2c -x8 -s8 -k1M, unthrottled and with nginx's per-connection rate limit.
 
-    tools/download-benchmark.py [--sizes 16,256] [--runs 3] [--build build/release]
+    tools/download_benchmark.py [--sizes 16,256] [--runs 3] [--build build/release]
 
 Builds the release configuration if its download_benchmark program is
 missing. Prints the throughput of each downloader, its ratio against aria2c
@@ -50,7 +50,7 @@ def run_measured(command, env):
 class Nginx:
     def __init__(self, root, work, rate=None):
         self.work = work
-        command = [os.path.join(TOP, "tools", "loopback-nginx.sh"), "start", root, work]
+        command = [os.path.join(TOP, "tools", "loopback_nginx.sh"), "start", root, work]
         if rate:
             command.append(rate)
         self.port = int(subprocess.check_output(command).decode().strip())
@@ -63,7 +63,7 @@ class Nginx:
             return sum(1 for _ in f)
 
     def stop(self):
-        subprocess.call([os.path.join(TOP, "tools", "loopback-nginx.sh"), "stop", self.work])
+        subprocess.call([os.path.join(TOP, "tools", "loopback_nginx.sh"), "stop", self.work])
 
 
 def downloaders(program, temporary):
