@@ -44,10 +44,16 @@ hold_display "$close_window" "$work/holder.txt"
 pid=$!
 
 # The window's first peer (before it takes the native title bar) may still be
-# listed while the program builds its content; wait for the window at its size.
-wait_for 20 find_window || fail "no 600x400 window titled 'Stratoset 1.1.17'"
-geometry="$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
-[ "$geometry" = "600x400" ] || fail "the window is $geometry, not 600x400"
+# listed while the program builds its content, and may go between two looks
+# at it: wait until one window is found and read at its size.
+geometry=""
+shown_at_its_size()
+{
+    find_window || return 1
+    geometry="$(xwininfo -id "$window" 2> /dev/null | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')"
+    [ "$geometry" = "600x400" ]
+}
+wait_for 20 shown_at_its_size || fail "no 600x400 window titled 'Stratoset 1.1.17' (last seen: ${geometry:-none})"
 
 "$here/../../tools/check_run_log.py" "$log" --runs 1 --max-old-bytes 131072
 
