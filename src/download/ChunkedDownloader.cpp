@@ -310,11 +310,14 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
 
     // Only the joined file outlives the run: a cancelled or failed download
     // leaves no ranges behind, however large.
-    const juce::ScopeGuard removeChunkFiles { [&chunkFiles]
-                                              {
-                                                  for (const auto& file : chunkFiles)
-                                                      file.deleteFile();
-                                              } };
+    const auto removeChunkFiles = [&chunkFiles]
+    {
+        for (const auto& file : chunkFiles)
+            file.deleteFile();
+
+        chunkFiles.clear();
+    };
+    const juce::ScopeGuard removeChunkFilesAtTheEnd { removeChunkFiles };
 
     for (int i = 0; i < count; ++i)
     {
@@ -420,10 +423,8 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
         return PassEnd::ended;
     }
 
-    for (const auto& file : chunkFiles)
-        file.deleteFile();
-
-    chunkFiles.clear();
+    // Before the report: the joined file is unpacked next, the space is needed.
+    removeChunkFiles();
 
     if (cancelRequested)
         return PassEnd::ended;

@@ -85,20 +85,9 @@ private:
 using Outcome = DownloadOutcome;
 
 /** One whole download with the callbacks served by the message loop. */
-Outcome download (const juce::String& address, const juce::File& target, int chunks = 8, int maxRetries = 10, int retryDelayMs = 1)
+Outcome download (const juce::String& address, const juce::File& target, int chunks = 8, int maxRetries = 10)
 {
-    Outcome outcome;
-    ChunkedDownloader downloader (juce::URL (address), target, chunks);
-
-    // maxRetries is written first: a worker that sees the short delay sees it too.
-    downloader.maxRetries = maxRetries;
-    downloader.retryDelayMs = retryDelayMs;
-    outcome.watch (downloader);
-
-    EXPECT_TRUE (runMessageLoopUntil ([&]
-                                      { return ! downloader.isThreadRunning(); },
-                                      100000));
-    return outcome;
+    return DownloadOutcome::of (address, target, chunks, maxRetries);
 }
 
 juce::String summary (const std::vector<int>& attempts)

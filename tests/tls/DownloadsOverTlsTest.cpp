@@ -95,15 +95,8 @@ TEST_F (DownloadsOverTls, TheListAPictureAndAPackageArriveByteForByte)
     EXPECT_EQ (picture.getSize(), (site / "pictures/qx4.png").getSize());
     EXPECT_TRUE (juce::ImageFileFormat::loadFrom (picture).isValid());
 
-    DownloadOutcome outcome;
     const auto target = work / "data.bin";
-    {
-        ChunkedDownloader downloader (juce::URL (trusted.urlFor ("pkg/data.bin")), target, 8);
-        outcome.watch (downloader);
-        ASSERT_TRUE (runMessageLoopUntil ([&]
-                                          { return ! downloader.isThreadRunning(); },
-                                          60000));
-    }
+    const auto outcome = DownloadOutcome::of (trusted.urlFor ("pkg/data.bin"), target);
 
     EXPECT_EQ (outcome.completions, 1) << outcome.error;
     juce::MemoryBlock arrived;

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "download/ChunkedDownloader.h"
 #include "support/DownloadOutcome.h"
 #include "support/LogCapture.h"
-#include "support/MessageLoop.h"
 #include "support/NginxUnderWine.h"
 #include "support/TemporaryFolder.h"
 #include "support/WindowsTestSupport.h"
@@ -42,17 +40,11 @@ protected:
         return "http://127.0.0.1:" + variable ("STRATOSET_FAULT_PORT") + "/" + mode + "/" + path + (query.isEmpty() ? "" : "?" + query);
     }
 
+    /** Downloads `address` into `target`; what arrived (nothing when it failed). */
     static juce::MemoryBlock download (const juce::String& address, const juce::File& target, DownloadOutcome& outcome)
     {
         target.deleteFile();
-        {
-            ChunkedDownloader downloader (juce::URL (address), target, 8);
-            outcome.watch (downloader);
-            EXPECT_TRUE (runMessageLoopUntil ([&]
-                                              { return ! downloader.isThreadRunning(); },
-                                              60000));
-        }
-
+        outcome = DownloadOutcome::of (address, target);
         juce::MemoryBlock arrived;
         target.loadFileAsData (arrived);
         return arrived;

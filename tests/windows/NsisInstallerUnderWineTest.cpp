@@ -32,25 +32,6 @@ juce::String readManifest (const juce::File& program)
     FreeLibrary (module);
     return text;
 }
-
-struct PageSearch
-{
-    DWORD processId;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK findVisibleWindowOfProcess (HWND window, LPARAM parameter)
-{
-    auto& search = *reinterpret_cast<PageSearch*> (parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId (window, &owner);
-
-    if (owner != search.processId || ! IsWindowVisible (window))
-        return TRUE;
-
-    search.found = window;
-    return FALSE;
-}
 } // namespace
 
 TEST (NsisInstallerUnderWine, AsksForAdministratorRightsAndWithoutSShowsItsOwnPages)
@@ -73,9 +54,7 @@ TEST (NsisInstallerUnderWine, AsksForAdministratorRightsAndWithoutSShowsItsOwnPa
 
     for (int tick = 0; tick < 600 && page == nullptr; ++tick)
     {
-        PageSearch search { process.dwProcessId };
-        EnumWindows (findVisibleWindowOfProcess, reinterpret_cast<LPARAM> (&search));
-        page = search.found;
+        page = WindowsTestSupport::findVisibleWindowOfProcess (process.dwProcessId);
 
         if (page == nullptr && WaitForSingleObject (process.hProcess, 100) == WAIT_OBJECT_0)
             break;

@@ -6,25 +6,6 @@
 
 namespace
 {
-struct WindowSearch
-{
-    DWORD processId;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK findVisibleWindowOfProcess (HWND window, LPARAM parameter)
-{
-    auto& search = *reinterpret_cast<WindowSearch*> (parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId (window, &owner);
-
-    if (owner != search.processId || ! IsWindowVisible (window))
-        return TRUE;
-
-    search.found = window;
-    return FALSE;
-}
-
 juce::String getTitle (HWND window)
 {
     wchar_t title[256] = {};
@@ -89,11 +70,8 @@ public:
     {
         for (int tick = 0; tick < seconds * 10; ++tick)
         {
-            WindowSearch search { process.dwProcessId };
-            EnumWindows (findVisibleWindowOfProcess, reinterpret_cast<LPARAM> (&search));
-
-            if (search.found != nullptr)
-                return search.found;
+            if (auto* window = WindowsTestSupport::findVisibleWindowOfProcess (process.dwProcessId))
+                return window;
 
             if (WaitForSingleObject (process.hProcess, 100) == WAIT_OBJECT_0)
                 return nullptr; // it ended without a window

@@ -82,18 +82,8 @@ fail()
 now() { date +%s.%N; }
 seconds() { python3 -c "print('%.1f' % ($2 - $1))"; }
 
-wait_for()
-{
-    local limit="$1"
-    shift
-    local end=$((SECONDS + limit))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
-
-logged() { [ -n "$log" ] && [ -f "$log" ] && grep -qF -- "$1" "$log"; }
+# wait_for, logged: the user's part on an X display, as the Linux tests play it.
+source "$top/tools/x_user.sh"
 
 shoot()
 {

@@ -178,4 +178,32 @@ bool saveWindowScreenshot (HWND window, const juce::File& pngFile)
     juce::FileOutputStream out (pngFile);
     return out.openedOk() && juce::PNGImageFormat().writeImageToStream (image, out);
 }
+namespace
+{
+    struct WindowOfProcess
+    {
+        DWORD processId;
+        HWND found = nullptr;
+    };
+
+    BOOL CALLBACK takeVisibleWindowOfProcess (HWND window, LPARAM parameter)
+    {
+        auto& search = *reinterpret_cast<WindowOfProcess*> (parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId (window, &owner);
+
+        if (owner != search.processId || ! IsWindowVisible (window))
+            return TRUE;
+
+        search.found = window;
+        return FALSE;
+    }
+} // namespace
+
+HWND findVisibleWindowOfProcess (DWORD processId)
+{
+    WindowOfProcess search { processId };
+    EnumWindows (takeVisibleWindowOfProcess, reinterpret_cast<LPARAM> (&search));
+    return search.found;
+}
 } // namespace WindowsTestSupport

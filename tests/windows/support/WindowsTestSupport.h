@@ -26,6 +26,9 @@ uint16_t readPeMachine (const juce::File& file);
 /** The Subsystem field of a PE file's optional header, or 0. */
 uint16_t readPeSubsystem (const juce::File& file);
 
+/** A visible top-level window of the process, or nullptr. */
+HWND findVisibleWindowOfProcess (DWORD processId);
+
 /** The user's roaming application-data folder, as the shell names it. */
 juce::File getRoamingApplicationDataFolder();
 
