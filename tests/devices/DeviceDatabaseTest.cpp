@@ -429,15 +429,7 @@ TEST_F (DeviceDatabaseTest, FlagsAWindows10TooOldForTheDevice)
 class DeviceDatabaseSample : public DeviceDatabaseTest
 {
 protected:
-    void SetUp() override
-    {
-        DeviceDatabaseTest::SetUp();
-
-        if (! sample.existsAsFile())
-            GTEST_SKIP() << "no fixtures at " << STRATOSET_FIXTURES_DIR;
-    }
-
-    const juce::File sample { juce::String (STRATOSET_FIXTURES_DIR) + "/device-list-sample.xml" };
+    const juce::File sample { juce::String (STRATOSET_TEST_DATA_DIR) + "/device-list.xml" };
 };
 
 TEST_F (DeviceDatabaseSample, OffersQx4OnWindows10)

@@ -94,10 +94,7 @@ TEST (DeviceListFormat, ParsesOnlyListDocuments)
 
 TEST (DeviceListFormat, ReadsTheSampleList)
 {
-    const juce::File sample (juce::String (STRATOSET_FIXTURES_DIR) + "/device-list-sample.xml");
-
-    if (! sample.existsAsFile())
-        GTEST_SKIP() << "no fixtures at " << STRATOSET_FIXTURES_DIR;
+    const juce::File sample (juce::String (STRATOSET_TEST_DATA_DIR) + "/device-list.xml");
 
     auto root = parseListFile (sample);
     ASSERT_NE (root, nullptr);

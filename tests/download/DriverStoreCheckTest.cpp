@@ -8,7 +8,7 @@ namespace
 {
 juce::File fixture (const juce::String& name)
 {
-    return juce::File (STRATOSET_FIXTURES_DIR).getChildFile (name);
+    return juce::File (STRATOSET_TEST_DATA_DIR).getChildFile (name);
 }
 
 /** A pnputil.exe of the simulated host that prints the fixture listing

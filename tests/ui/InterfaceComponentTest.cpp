@@ -457,7 +457,7 @@ TEST (InterfaceComponent, ProgressShowsTheBarAndFromTheSeventhSlowReportTheSpeed
 TEST (InterfaceComponent, DownloadedDriverPackageChecksTheDriverStore)
 {
     InterfaceTestWindow t;
-    t.host.write ("System32/pnputil.exe", "#!/bin/sh\ncat '" + juce::File (STRATOSET_FIXTURES_DIR).getChildFile ("pnputil-enum-drivers.txt").getFullPathName() + "'\n")
+    t.host.write ("System32/pnputil.exe", "#!/bin/sh\ncat '" + juce::File (STRATOSET_TEST_DATA_DIR).getChildFile ("pnputil-enum-drivers.txt").getFullPathName() + "'\n")
         .setExecutePermission (true);
     handOverQx4 (t);
     t.click ("installButton1");

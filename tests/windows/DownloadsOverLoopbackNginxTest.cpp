@@ -160,7 +160,7 @@ class DeviceListOverLoopbackNginx : public OverLoopbackNginx
 TEST_F (DeviceListOverLoopbackNginx, ListArrivesAndAnErrorPageIsNoList)
 {
     juce::MemoryBlock list;
-    ASSERT_TRUE (juce::File (juce::String (STRATOSET_FIXTURES_DIR)).getChildFile ("device-list-sample.xml").loadFileAsData (list));
+    ASSERT_TRUE (juce::File (juce::String (STRATOSET_TEST_DATA_DIR)).getChildFile ("device-list.xml").loadFileAsData (list));
     const auto address = serve ("list_20260509_1.1.16.xml", list);
 
     TemporaryFolder folder;
