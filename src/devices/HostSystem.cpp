@@ -41,7 +41,8 @@ bool isWindows10Build1909OrOlder (const std::optional<platform::OsVersionInfo>& 
 
 juce::String bitnessFor (const platform::Wow64Answer& answer)
 {
-    return answer.functionFound && answer.callSucceeded && answer.isWow64 ? "64" : "32";
+    const auto underWow64 = answer.functionFound && answer.callSucceeded && answer.isWow64;
+    return underWow64 || answer.nativeSystemIs64Bit ? "64" : "32";
 }
 } // namespace HostRules
 

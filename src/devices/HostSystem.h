@@ -14,7 +14,9 @@
     they can be checked against any version record.
 */
 
-/** "64" when the process runs under WOW64, else "32". */
+/** "64" when the process runs under WOW64 (or, a 64-bit process, on a
+    64-bit processor), else "32".
+*/
 juce::String getSystemBitness();
 
 /** Major, minor and build number of the running Windows: RtlGetVersion

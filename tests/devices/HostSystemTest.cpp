@@ -109,6 +109,10 @@ TEST (SystemBitness, NeedsTheFunctionTheCallAndTheFlag)
 
     wow64.answer = { true, true, true };
     EXPECT_EQ (getSystemBitness(), "64");
+
+    // A 64-bit process is never under WOW64: the processor decides.
+    wow64.answer = { true, true, false, true };
+    EXPECT_EQ (getSystemBitness(), "64") << "a 64-bit process on a 64-bit Windows";
 }
 
 TEST (SystemToolFolder, UsesSysNativeOnlyUnderWow64)

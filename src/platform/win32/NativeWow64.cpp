@@ -8,6 +8,25 @@ namespace
 {
     using IsWow64ProcessFunction = BOOL (WINAPI*) (HANDLE, PBOOL);
 
+    // The one place where the 32-bit product and the 64-bit test build differ.
+    constexpr bool processIs64Bit = sizeof (void*) == 8;
+
+    bool nativeProcessorIs64Bit()
+    {
+        SYSTEM_INFO info = {};
+        GetNativeSystemInfo (&info);
+
+        switch (info.wProcessorArchitecture)
+        {
+            case PROCESSOR_ARCHITECTURE_AMD64:
+            case PROCESSOR_ARCHITECTURE_ARM64:
+            case PROCESSOR_ARCHITECTURE_IA64:
+                return true;
+            default:
+                return false;
+        }
+    }
+
     class NativeWow64 final : public Wow64Service
     {
     public:
@@ -28,6 +47,7 @@ namespace
             answer.functionFound = true;
             answer.callSucceeded = function (GetCurrentProcess(), &flag) != 0;
             answer.isWow64 = flag != FALSE;
+            answer.nativeSystemIs64Bit = processIs64Bit && nativeProcessorIs64Bit();
             return answer;
         }
 
