@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# Prepares, from Debian alone, what the 32-bit Windows cross build needs
-# beyond the MinGW compilers (scripts/setup.sh windows installs those):
+# Prepares, from Debian alone, what a Windows cross build needs beyond the
+# MinGW compilers (scripts/setup.sh windows installs those):
 #   - a copy of Debian's JUCE modules with the MinGW changes of
 #     cmake/windows/juce-modules-mingw32.patch applied,
 #   - libjpeg-turbo and libpng, cross-built as static libraries from Debian's
-#     own source packages (Debian ships no MinGW builds of them).
-#   scripts/prepare-windows-build.sh [folder]   (default build/windows-deps)
-# The folder then holds juce/modules and prefix/{include,lib}; the cross build
-# is pointed at it with -DSTRATOSET_WINDOWS_DEPS=<folder>. A step that has
-# finished is not repeated when the script runs again.
+#     own source packages (Debian ships no MinGW builds of them), for the
+#     32-bit (i686) or the 64-bit (x86_64) build.
+#   scripts/prepare-windows-build.sh [folder] [i686|x86_64]
+#       (default build/windows-deps, i686)
+# The folder then holds juce/modules and <triple>/{include,lib} (the triple
+# being i686-w64-mingw32 or x86_64-w64-mingw32); both builds share the JUCE
+# copy and the sources. The cross build is pointed at it with
+# -DSTRATOSET_WINDOWS_DEPS=<folder>. A step that has finished is not repeated
+# when the script runs again.
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 deps="${1:-$top/build/windows-deps}"
-toolchain="$top/cmake/windows/i686-w64-mingw32.cmake"
+processor="${2:-i686}"
+case "$processor" in
+    i686 | x86_64) ;;
+    *) echo "usage: $0 [folder] [i686|x86_64]" >&2; exit 2 ;;
+esac
+triple="$processor-w64-mingw32"
+toolchain="$top/cmake/windows/$triple.cmake"
 patch_file="$top/cmake/windows/juce-modules-mingw32.patch"
 jobs="$(nproc)"
 
 mkdir -p "$deps"
 deps="$(cd "$deps" && pwd)"
-prefix="$deps/prefix"
+prefix="$deps/$triple"
 
 step()
 {
@@ -140,7 +150,7 @@ if [ ! -f "$prefix/.complete" ]; then
 fi
 
 #-------------------------------------------------------------------------------
-# The two libraries, static, for i686-w64-mingw32.
+# The two libraries, static, for the triple asked for.
 
 source_folder()
 {
@@ -151,10 +161,10 @@ cross_cmake()
 {
     local name="$1" source="$2"
     shift 2
-    local build="$deps/build/$name"
+    local build="$deps/build/$triple/$name"
     step "Cross-building $name ($(basename "$source"))"
     rm -rf "$build"
-    mkdir -p "$deps/build"
+    mkdir -p "$deps/build/$triple"
     cmake -S "$source" -B "$build" \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
@@ -180,10 +190,10 @@ if [ ! -f "$prefix/.complete" ]; then
     [ -n "$png_source" ] || { echo "libpng1.6 sources are missing in $sources_dir" >&2; exit 1; }
     cross_cmake libpng "$png_source" \
         -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
-        -DZLIB_LIBRARY=/usr/i686-w64-mingw32/lib/libz.a \
-        -DZLIB_INCLUDE_DIR=/usr/i686-w64-mingw32/include
+        -DZLIB_LIBRARY="/usr/$triple/lib/libz.a" \
+        -DZLIB_INCLUDE_DIR="/usr/$triple/include"
 
     touch "$prefix/.complete"
 fi
 
-echo "Windows build dependencies are ready in $deps"
+echo "Windows build dependencies ($triple) are ready in $deps"

@@ -2,7 +2,10 @@
 # Installs every Debian package that building, running and testing Stratoset
 # needs. Safe to run again: it only calls apt-get when something is missing.
 #   scripts/setup.sh           the Linux build, its tests and the demo
-#   scripts/setup.sh windows   also the 32-bit Windows cross build and Wine
+#   scripts/setup.sh windows   also the Windows cross builds and Wine: the 32-bit
+#                              build and 32-bit Wine where this machine runs
+#                              32-bit programs, else also the 64-bit build
+#                              (scripts/windows-test-bits.sh)
 #   scripts/setup.sh fuzz      also clang and libFuzzer for tests/fuzz
 set -euo pipefail
 
@@ -23,19 +26,30 @@ packages=(
 )
 
 windows_packages=(
-    # cross-compiling for 32-bit Windows; dpkg-dev and patch fetch, unpack
-    # and patch Debian's sources of libjpeg-turbo and libpng and JUCE's copy
+    # cross-compiling for 32-bit Windows (the product); dpkg-dev and patch
+    # fetch, unpack and patch Debian's sources of libjpeg-turbo and libpng and
+    # JUCE's copy
     g++-mingw-w64-i686-posix libz-mingw-w64-dev dpkg-dev patch
-    # running the Windows programs: Wine with its 32-bit part, and the OpenGL
-    # and X libraries its 32-bit graphics need (DXGI fails without them)
-    wine wine64 wine32:i386 fonts-wine
-    libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
-    libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386
-    libxcomposite1:i386 libxfixes3:i386 libxinerama1:i386 libxxf86vm1:i386
+    # running the Windows programs: Wine's 64-bit part
+    wine wine64 fonts-wine
     # reading the executable's header and version block
     file libimage-exiftool-perl
     # a real installer made by a real toolkit, for the whole flow under Wine
     nsis
+)
+
+# Where the machine runs 32-bit programs: Wine's 32-bit part, and the OpenGL
+# and X libraries its 32-bit graphics need (DXGI fails without them).
+windows_32bit_packages=(
+    wine32:i386
+    libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+    libxrender1:i386 libxrandr2:i386 libxcursor1:i386 libxi6:i386
+    libxcomposite1:i386 libxfixes3:i386 libxinerama1:i386 libxxf86vm1:i386
+)
+
+# Where it runs 64-bit code only: the 64-bit cross build the tests run on.
+windows_64bit_packages=(
+    g++-mingw-w64-x86-64-posix
 )
 
 fuzz_packages=(
@@ -54,9 +68,15 @@ if [ "${1:-}" = "fuzz" ]; then
 fi
 if [ "${1:-}" = "windows" ]; then
     packages+=("${windows_packages[@]}")
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${as_root[@]}" dpkg --add-architecture i386
-        need_update=1
+    source "$(dirname "${BASH_SOURCE[0]}")/windows-test-bits.sh"
+    if [ "$windows_test_bits" = 64 ]; then
+        packages+=("${windows_64bit_packages[@]}")
+    else
+        packages+=("${windows_32bit_packages[@]}")
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            "${as_root[@]}" dpkg --add-architecture i386
+            need_update=1
+        fi
     fi
 fi
 

@@ -1,4 +1,4 @@
-# JUCE for the 32-bit Windows cross build, from the copy of Debian's modules
+# JUCE for the Windows cross builds (32- and 64-bit), from the copy of Debian's modules
 # that scripts/prepare-windows-build.sh patched for MinGW.
 #
 # Debian's JUCEConfigVersion.cmake turns every 32-bit target away, and its
@@ -10,8 +10,8 @@ set (STRATOSET_WINDOWS_DEPS "${PROJECT_SOURCE_DIR}/build/windows-deps"
      CACHE PATH "What scripts/prepare-windows-build.sh prepared: patched JUCE modules, libjpeg and libpng")
 
 if (NOT EXISTS "${STRATOSET_WINDOWS_DEPS}/juce/modules/juce_core/juce_core.h"
-    OR NOT EXISTS "${STRATOSET_WINDOWS_DEPS}/prefix/.complete")
-    message (FATAL_ERROR "${STRATOSET_WINDOWS_DEPS} is not prepared: run scripts/prepare-windows-build.sh first")
+    OR NOT EXISTS "${STRATOSET_WINDOWS_DEPS}/${STRATOSET_MINGW_TRIPLE}/.complete")
+    message (FATAL_ERROR "${STRATOSET_WINDOWS_DEPS} is not prepared for ${STRATOSET_MINGW_TRIPLE}: run scripts/prepare-windows-build.sh first")
 endif()
 
 find_file (STRATOSET_JUCE_CONFIG JUCEConfig.cmake
@@ -43,8 +43,8 @@ endforeach()
 # static MinGW builds (zlib from libz-mingw-w64-dev).
 add_library (stratoset_windows_image_libraries INTERFACE)
 target_include_directories (stratoset_windows_image_libraries SYSTEM INTERFACE
-    "${STRATOSET_WINDOWS_DEPS}/prefix/include")
+    "${STRATOSET_WINDOWS_DEPS}/${STRATOSET_MINGW_TRIPLE}/include")
 target_link_libraries (stratoset_windows_image_libraries INTERFACE
-    "${STRATOSET_WINDOWS_DEPS}/prefix/lib/libpng16.a"
-    "${STRATOSET_WINDOWS_DEPS}/prefix/lib/libjpeg.a"
+    "${STRATOSET_WINDOWS_DEPS}/${STRATOSET_MINGW_TRIPLE}/lib/libpng16.a"
+    "${STRATOSET_WINDOWS_DEPS}/${STRATOSET_MINGW_TRIPLE}/lib/libjpeg.a"
     "${CMAKE_FIND_ROOT_PATH}/lib/libz.a")

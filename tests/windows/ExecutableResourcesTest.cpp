@@ -2,12 +2,13 @@
 
 #include "support/WindowsTestSupport.h"
 
-// Stratoset.exe as Windows reads it: its version block, its manifest and
-// its PE header.
+// The product, the 32-bit Stratoset.exe, as Windows reads it: its version
+// block, its manifest and its PE header. The 64-bit build's runner reads the
+// 32-bit build's program (STRATOSET_PRODUCT_EXE names it in both).
 
 namespace
 {
-juce::File program() { return WindowsTestSupport::getProgramBesideRunner ("Stratoset.exe"); }
+juce::File program() { return juce::File (juce::String (STRATOSET_PRODUCT_EXE)); }
 
 class VersionBlock
 {

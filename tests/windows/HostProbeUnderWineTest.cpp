@@ -145,7 +145,9 @@ TEST_F (HostProbeForWindowsVersion, TheSystemFillsTheWholeExtendedRecordThatItsS
 }
 
 //==============================================================================
-TEST (Wow64UnderWine, A64BitWindowsIsReportedAsSuchToThe32BitProgram)
+// The product is a 32-bit process: on the 64-bit Windows of the prefix it
+// runs under WOW64. Run by the 32-bit build only.
+TEST (HostProbeAs32BitProcess, A64BitWindowsIsReportedAsSuchByWow64)
 {
     // Independent evidence: only a 64-bit Windows has a SysWOW64 folder.
     wchar_t wow64Folder[MAX_PATH] = {};
@@ -156,13 +158,14 @@ TEST (Wow64UnderWine, A64BitWindowsIsReportedAsSuchToThe32BitProgram)
     EXPECT_TRUE (answer.functionFound);
     EXPECT_TRUE (answer.callSucceeded);
     EXPECT_TRUE (answer.isWow64);
+    EXPECT_FALSE (answer.nativeSystemIs64Bit) << "a 32-bit process leaves the question to WOW64";
     EXPECT_TRUE (platform::wow64().callIsWow64Process());
 
     EXPECT_EQ (getSystemBitness(), "64");
     EXPECT_EQ (getSystemToolFolder(), "C:\\Windows\\SysNative");
 }
 
-TEST (Wow64UnderWine, TheSystemToolFolderReachesThe64BitSystemFiles)
+TEST (HostProbeAs32BitProcess, TheSystemToolFolderReachesThe64BitSystemFiles)
 {
     // Through SysNative the 32-bit process sees the 64-bit system folder;
     // System32 itself is redirected to the 32-bit files.
@@ -171,7 +174,29 @@ TEST (Wow64UnderWine, TheSystemToolFolderReachesThe64BitSystemFiles)
     EXPECT_EQ (WindowsTestSupport::readPeMachine (juce::File ("C:\\Windows\\System32\\kernel32.dll")), IMAGE_FILE_MACHINE_I386);
 }
 
-TEST (Wow64UnderWine, ShellFoldersAreTheUsersWindowsFolders)
+// The 64-bit build of the same sources is never under WOW64: it must still
+// see a 64-bit Windows, or it would refuse every 64-bit package. Run by the
+// 64-bit build only.
+TEST (HostProbeAs64BitProcess, A64BitWindowsIsReportedAsSuchByTheProcessor)
+{
+    wchar_t wow64Folder[MAX_PATH] = {};
+    ASSERT_NE (GetSystemWow64DirectoryW (wow64Folder, MAX_PATH), 0u) << "the test prefix is a 64-bit Windows";
+
+    const auto answer = platform::wow64().lookUpAndCallIsWow64Process();
+    EXPECT_TRUE (answer.functionFound);
+    EXPECT_TRUE (answer.callSucceeded);
+    EXPECT_FALSE (answer.isWow64);
+    EXPECT_TRUE (answer.nativeSystemIs64Bit);
+
+    EXPECT_EQ (getSystemBitness(), "64");
+    EXPECT_EQ (getOsName(), "win10");
+    // Its own System32 holds the 64-bit system files; SysNative is only a
+    // 32-bit process's way there.
+    EXPECT_EQ (getSystemToolFolder(), "C:\\Windows\\System32");
+    EXPECT_EQ (WindowsTestSupport::readPeMachine (juce::File (getSystemToolFolder()).getChildFile ("kernel32.dll")), IMAGE_FILE_MACHINE_AMD64);
+}
+
+TEST (HostProbeUnderWine, ShellFoldersAreTheUsersWindowsFolders)
 {
     auto& folders = platform::shellFolders();
     EXPECT_EQ (folders.getUserApplicationDataFolder(), WindowsTestSupport::getRoamingApplicationDataFolder());

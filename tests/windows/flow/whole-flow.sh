@@ -12,9 +12,12 @@
 # window every 50 ms whether it takes messages (hung_window_probe.exe): the
 # flow fails when an answer takes longer than 5 s, after which Windows shows
 # the window as "Not Responding".
-#   whole-flow.sh win64|win32 <build/windows> <loopback port>
+#   whole-flow.sh win64|win32 <build folder> <loopback port> [32|64]
 # win32 makes a 32-bit prefix, where the package holds an x86 and an x64
-# build of the installer and the x86 one must be picked. Screenshots of each
+# build of the installer and the x86 one must be picked. The last argument
+# says which build the folder holds (32 unless told): the 32-bit one, the
+# product, or the 64-bit one that runs where no 32-bit program can; the
+# package's single installer is built for the same architecture. Screenshots of each
 # stage go to <build>/screenshots/flow-<64|32>/. KEEP_FLOW=1 keeps the work
 # folder (prefix, served files, logs).
 set -euo pipefail
@@ -22,6 +25,12 @@ set -euo pipefail
 arch="$1"
 build="$(cd "$2" && pwd)"
 port="$3"
+build_bits="${4:-32}"
+case "$build_bits" in
+    32) installer_arch=x86 ;;
+    64) installer_arch=x64 ;;
+    *) echo "the build is 32- or 64-bit, not '$build_bits'" >&2; exit 2 ;;
+esac
 
 # A display of its own: clicks and screenshots meet only this program's
 # Wine desktop, whatever else runs at the same time.
@@ -35,7 +44,7 @@ top="$(cd "$here/../../.." && pwd)"
 case "$arch" in
     win64) bits=64; package="$build/packages/ShortcutPlugin.zip" ;;
     win32) bits=32; package="$build/packages/ShortcutPlugin-x86-x64.zip" ;;
-    *) echo "usage: $0 win64|win32 <build folder> <port>" >&2; exit 2 ;;
+    *) echo "usage: $0 win64|win32 <build folder> <port> [32|64]" >&2; exit 2 ;;
 esac
 
 work="$build/flow-$bits"
@@ -231,7 +240,7 @@ expected_folder="$(winepath -w "$install_folder" 2> /dev/null)"
 installed_by="$install_folder/installed-by.txt"
 [ -f "$installed_by" ] || fail "the installer left no note of its run"
 grep -q '/S /allusers' "$installed_by" || fail "the installer did not get /S /allusers: $(tail -n 1 "$installed_by")"
-[ "$(head -n 1 "$installed_by" | tr -d '\r')" = x86 ] || fail "the x86 installer was not the one that ran"
+[ "$(head -n 1 "$installed_by" | tr -d '\r')" = "$installer_arch" ] || fail "the $installer_arch installer was not the one that ran"
 
 case "$bits" in
     64) logged "<DownloadMonitor::handleDownloadResult> Only single one .exe: velmorashortcutpluginsetup.exe" \
@@ -255,6 +264,6 @@ unanswered="$(awk '$1 == "unanswered" { print $2 }' "$figures")"
     || fail "the window took $longest ms to answer ($unanswered sends unanswered): Windows would show it as Not Responding"
 
 cp "$log" "$shots/runtimeLog.txt"
-echo "$bits-bit Windows: start to window $(seconds "$started" "$shown") s;" \
+echo "$bits-bit Windows, $build_bits-bit build: start to window $(seconds "$started" "$shown") s;" \
      "click to \"Installed\" $(seconds "$clicked" "$installed") s;" \
      "longest answer to WM_NULL $longest ms over $answers answers"

@@ -4,12 +4,9 @@
 ; (InstalledProgram.cpp) under Program Files with an uninstaller, and puts a
 ; shortcut to it on the all-users desktop and in the maker's Start Menu
 ; folder. It notes the command line it was started with in the install
-; folder, and which of its two builds (ARCH x86 or x64) ran.
+; folder, and which of its two builds (ARCH x86 or x64) ran. The x64 build is
+; a 64-bit program (NSIS's amd64 stub), the x86 build a 32-bit one.
 ;   makensis -DPROGRAM=<ShortcutPlugin.exe> -DARCH=x86|x64 -DOUTFILE=<setup.exe> ShortcutPluginSetup.nsi
-
-Unicode true
-RequestExecutionLevel admin
-SetCompressor /SOLID lzma
 
 !ifndef PROGRAM
   !error "PROGRAM must name the program to install"
@@ -20,6 +17,15 @@ SetCompressor /SOLID lzma
 !ifndef ARCH
   !error "ARCH must be x86 or x64"
 !endif
+
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+!else
+  Target x86-unicode
+!endif
+
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
 
 !define PRODUCT "Velmora Shortcut Plugin"
 
