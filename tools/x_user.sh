@@ -49,13 +49,17 @@ stop_program_and_holder()
     done
 }
 
-# Sets $window to the program's 600 x 400 window once it is shown.
+# Sets $window to the program's 600 x 400 window once it is shown and has
+# stayed: JUCE may replace a window's first X window by another as it sets
+# the window up, and the first one's id is then no longer valid.
 window=""
 find_window()
 {
     local candidate
     for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17' 2> /dev/null || true); do
         if xwininfo -id "$candidate" 2> /dev/null | grep -q "Width: 600"; then
+            sleep 0.5
+            xwininfo -id "$candidate" > /dev/null 2>&1 || continue
             window="$candidate"
             return 0
         fi

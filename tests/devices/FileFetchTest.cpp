@@ -34,7 +34,9 @@ TEST (FileFetch, OnlyAWholeAnswerArrivesAndEveryFetchEndsWithinItsLimits)
     const FileFetch::Limits limits { 1000, 2000 };
     const auto target = work / "fetched.bin";
 
-    ASSERT_TRUE (FileFetch::fetchNow (juce::URL (nginx.urlFor ("files/data.bin")), target, limits));
+    // The whole answer gets time enough for any machine; the tight limits
+    // are for the servers that fail.
+    ASSERT_TRUE (FileFetch::fetchNow (juce::URL (nginx.urlFor ("files/data.bin")), target, { 30000, 60000 }));
     juce::MemoryBlock fetched;
     target.loadFileAsData (fetched);
     EXPECT_TRUE (fetched == data);
