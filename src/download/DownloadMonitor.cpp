@@ -186,6 +186,14 @@ void DownloadMonitor::takeLaunch()
         return;
     }
 
+    if (launch->kind == DownloadResult::Launch::Kind::unpackFailed)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Unzip failed, nothing was started");
+        endRequest (StatusText::unzipError);
+        reportFullDisk (launch->diskFull);
+        return;
+    }
+
     watchingDialogs = needsDialogWatch (selection);
 
     // A package whose dialogs nobody answers is judged a moment after its

@@ -19,8 +19,9 @@ class ChunkedDownloader;
     dialogs, answers them through an InstallMonitor until the installation
     is done, has failed, or no dialog has been seen for about 30 s.
 
-    A download that fails for want of disk space ends as any failed one
-    ("Download error") and is then followed by "Disk full", which says why.
+    A download or an unpacking that fails for want of disk space ends as
+    any failed one ("Download error", "Unzip error") and is then followed
+    by "Disk full", which says why.
 
     Every request ends with a status the user can act on: an installer that
     shows no dialog is judged by its exit code once the watch gives up
