@@ -678,36 +678,43 @@ juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunk
 
     for (const auto& file : chunkFiles)
     {
-        juce::FileInputStream input (file);
-
-        if (! input.openedOk())
         {
-            juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open chunk file: " + file.getFullPathName());
-            return abandon (mergeFailure);
-        }
+            juce::FileInputStream input (file);
 
-        for (;;)
-        {
-            if (cancelRequested)
-                return abandon (mergeFailure);
-
-            if (threadShouldExit())
-                return abandon (juce::Result::fail ("Download cancelled"));
-
-            const auto count = input.read (buffer, 1 << 20);
-
-            if (count <= 0)
-                break;
-
-            if (! output->write (buffer, (size_t) count))
+            if (! input.openedOk())
             {
-                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to write target file: " + targetFile.getFullPathName());
-                noteIfDiskFull (targetFile, totalSize - merged);
-                return abandon (juce::Result::fail ("Failed to merge files: could not write " + targetFile.getFullPathName()));
+                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open chunk file: " + file.getFullPathName());
+                return abandon (mergeFailure);
             }
 
-            merged += count;
+            for (;;)
+            {
+                if (cancelRequested)
+                    return abandon (mergeFailure);
+
+                if (threadShouldExit())
+                    return abandon (juce::Result::fail ("Download cancelled"));
+
+                const auto count = input.read (buffer, 1 << 20);
+
+                if (count <= 0)
+                    break;
+
+                if (! output->write (buffer, (size_t) count))
+                {
+                    juce::Logger::writeToLog ("<ChunkedDownloader> Failed to write target file: " + targetFile.getFullPathName());
+                    noteIfDiskFull (targetFile, totalSize - merged);
+                    return abandon (juce::Result::fail ("Failed to merge files: could not write " + targetFile.getFullPathName()));
+                }
+
+                merged += count;
+            }
         }
+
+        // Closed, and joined: its room goes back to the volume before the
+        // next range is copied, so the ranges and the joined file together
+        // never take twice the file's size.
+        file.deleteFile();
     }
 
     output.reset();

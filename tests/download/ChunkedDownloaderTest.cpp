@@ -942,3 +942,26 @@ TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
         EXPECT_TRUE (temporary->getChunkFiles().isEmpty());
     }
 }
+
+TEST (ChunkedDownloaderFiles, RangesAndTheJoinedFileShareAVolumeThatHoldsTheFileOnce)
+{
+    TemporaryFolder root;
+    juce::Random random (27);
+    const auto data = randomBytes (random, 3 * 1024 * 1024);
+    writeBytes (root / "www/file.bin", data);
+    LoopbackNginx server (root / "www");
+    ASSERT_TRUE (server.isRunning());
+
+    // 4 MiB: the file once and a range more, not the ranges and the whole file together.
+    const auto small = root / "small";
+    SmallVolume volume (small, 4096);
+    SKIP_WITHOUT_SMALL_VOLUME (volume);
+    ScopedTemporaryDirectory temporary (small);
+
+    const auto target = small.getChildFile ("file.bin");
+    const auto outcome = download (server.urlFor ("file.bin"), target);
+
+    EXPECT_EQ (outcome.completions, 1) << outcome.error;
+    EXPECT_TRUE (hasContent (target, data));
+    EXPECT_TRUE (temporary.getChunkFiles().isEmpty());
+}
