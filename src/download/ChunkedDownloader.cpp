@@ -1,6 +1,7 @@
 #include "download/ChunkedDownloader.h"
 
 #include "base/ProcessState.h"
+#include "download/DiskSpace.h"
 
 #include <juce_events/juce_events.h>
 
@@ -282,6 +283,7 @@ void ChunkedDownloader::run()
     // once more, from the size probe on.
     juce::Logger::writeToLog ("<ChunkedDownloader> The file changed on the server during the download, downloading it again");
     fileChanged = false;
+    diskFull = false;
     streamsStopped = false;
     completedChunks = 0;
     failed = 0;
@@ -371,7 +373,8 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
     while (! threadShouldExit() && ! cancelRequested && ! fileChanged && completedChunks < count && failed == 0 && runningWorkers > 0)
         wait (200);
 
-    if (threadShouldExit() || cancelRequested || fileChanged)
+    // A full disk has no room for the other ranges either.
+    if (threadShouldExit() || cancelRequested || fileChanged || diskFull)
         stopStreams();
 
     for (auto& worker : workers)
@@ -470,6 +473,13 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
             break;
         }
 
+        // Another attempt would meet the same full disk.
+        if (diskFull)
+        {
+            failed = 1;
+            break;
+        }
+
         chunkProgress[(size_t) index] = 0;
         chunkRates[(size_t) index] = 0;
     }
@@ -531,6 +541,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     if (! output->openedOk() || ! output->setPosition (0) || output->truncate().failed())
     {
         juce::Logger::writeToLog ("Failed to open output file for chunk " + chunk);
+        noteIfDiskFull (file, range.getLength());
         return false;
     }
 
@@ -557,6 +568,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         if (! output->write (buffer, (size_t) count))
         {
             juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
+            noteIfDiskFull (file, expected - downloaded);
             return false;
         }
 
@@ -598,6 +610,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     if (file.getSize() != downloaded)
     {
         juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
+        noteIfDiskFull (file, expected - file.getSize());
         return false;
     }
 
@@ -648,6 +661,7 @@ juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunk
     if (! output->openedOk())
     {
         juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open target file for merging");
+        noteIfDiskFull (targetFile, totalSize);
         return mergeFailure;
     }
 
@@ -660,36 +674,47 @@ juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunk
     };
 
     juce::HeapBlock<char> buffer (1 << 20);
+    juce::int64 merged = 0;
 
     for (const auto& file : chunkFiles)
     {
-        juce::FileInputStream input (file);
-
-        if (! input.openedOk())
         {
-            juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open chunk file: " + file.getFullPathName());
-            return abandon (mergeFailure);
-        }
+            juce::FileInputStream input (file);
 
-        for (;;)
-        {
-            if (cancelRequested)
-                return abandon (mergeFailure);
-
-            if (threadShouldExit())
-                return abandon (juce::Result::fail ("Download cancelled"));
-
-            const auto count = input.read (buffer, 1 << 20);
-
-            if (count <= 0)
-                break;
-
-            if (! output->write (buffer, (size_t) count))
+            if (! input.openedOk())
             {
-                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to write target file: " + targetFile.getFullPathName());
-                return abandon (juce::Result::fail ("Failed to merge files: could not write " + targetFile.getFullPathName()));
+                juce::Logger::writeToLog ("<ChunkedDownloader> Failed to open chunk file: " + file.getFullPathName());
+                return abandon (mergeFailure);
+            }
+
+            for (;;)
+            {
+                if (cancelRequested)
+                    return abandon (mergeFailure);
+
+                if (threadShouldExit())
+                    return abandon (juce::Result::fail ("Download cancelled"));
+
+                const auto count = input.read (buffer, 1 << 20);
+
+                if (count <= 0)
+                    break;
+
+                if (! output->write (buffer, (size_t) count))
+                {
+                    juce::Logger::writeToLog ("<ChunkedDownloader> Failed to write target file: " + targetFile.getFullPathName());
+                    noteIfDiskFull (targetFile, totalSize - merged);
+                    return abandon (juce::Result::fail ("Failed to merge files: could not write " + targetFile.getFullPathName()));
+                }
+
+                merged += count;
             }
         }
+
+        // Closed, and joined: its room goes back to the volume before the
+        // next range is copied, so the ranges and the joined file together
+        // never take twice the file's size.
+        file.deleteFile();
     }
 
     output.reset();
@@ -699,10 +724,26 @@ juce::Result ChunkedDownloader::mergeFiles (const juce::Array<juce::File>& chunk
     if (size != totalSize)
     {
         juce::Logger::writeToLog ("<ChunkedDownloader> Merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load()));
+        noteIfDiskFull (targetFile, totalSize - size);
         return abandon (juce::Result::fail ("Failed to merge files: the merged file has " + juce::String (size) + " bytes instead of " + juce::String (totalSize.load())));
     }
 
     return juce::Result::ok();
+}
+
+bool ChunkedDownloader::noteIfDiskFull (const juce::File& file, juce::int64 stillToWrite)
+{
+    const auto freeBytes = file.getBytesFreeOnVolume();
+
+    if (! DiskSpace::ranOut (stillToWrite, freeBytes))
+        return false;
+
+    // Several ranges meet it at once: said once.
+    if (! diskFull.exchange (true))
+        juce::Logger::writeToLog ("<ChunkedDownloader> The disk is full: " + juce::String (freeBytes) + " bytes free in "
+                                  + file.getParentDirectory().getFullPathName() + ", " + juce::String (stillToWrite) + " bytes still to write");
+
+    return true;
 }
 
 void ChunkedDownloader::reportError (const juce::String& message)

@@ -102,6 +102,12 @@ public:
     /** Called once with an error message. */
     std::function<void (const juce::String&)> onError;
 
+    /** True once a write failed because the disk was full (a range or the
+        joined file): the download then fails at once, without retries, and
+        the run log says so. Safe on any thread; final when onError is called.
+    */
+    bool ranOutOfDiskSpace() const { return diskFull; }
+
     void run() override;
 
 private:
@@ -122,6 +128,12 @@ private:
     bool downloadChunk (int index, const ByteRange& range, const juce::File& file);
     bool isTooSlow (int index, double bytesPerSecond);
     juce::Result mergeFiles (const juce::Array<juce::File>& chunkFiles);
+
+    /** After a failed write to `file`: whether its volume had no room for the
+        bytes still to write; if so, the download is marked as having run out
+        of disk space.
+    */
+    bool noteIfDiskFull (const juce::File& file, juce::int64 stillToWrite);
     void reportError (const juce::String& message);
 
     /** Cancels every open connection and keeps new ones from opening. */
@@ -152,6 +164,7 @@ private:
     // when the server sent neither).
     juce::String validatorName, validator;
     std::atomic<bool> fileChanged { false };
+    std::atomic<bool> diskFull { false };
     std::atomic<int> completedChunks { 0 };
     std::atomic<int> failed { 0 };
     std::atomic<int> runningWorkers { 0 };

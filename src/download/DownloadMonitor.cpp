@@ -150,6 +150,18 @@ void DownloadMonitor::handleError (const juce::String&)
     juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Download failed");
     finished = true;
     statusCallback (StatusText::downloadError);
+    reportFullDisk (downloader != nullptr && downloader->ranOutOfDiskSpace());
+}
+
+void DownloadMonitor::reportFullDisk (bool diskFull)
+{
+    // After the request's end, so that the status line tells the user what
+    // to do about it rather than blaming the server.
+    if (! diskFull)
+        return;
+
+    juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The disk is full");
+    statusCallback (StatusText::diskFull);
 }
 
 void DownloadMonitor::endRequest (const juce::String& status)
@@ -171,6 +183,14 @@ void DownloadMonitor::takeLaunch()
     if (launch->kind == DownloadResult::Launch::Kind::noInstaller)
     {
         endRequest (StatusText::downloadError);
+        return;
+    }
+
+    if (launch->kind == DownloadResult::Launch::Kind::unpackFailed)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Unzip failed, nothing was started");
+        endRequest (StatusText::unzipError);
+        reportFullDisk (launch->diskFull);
         return;
     }
 

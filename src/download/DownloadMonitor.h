@@ -19,6 +19,10 @@ class ChunkedDownloader;
     dialogs, answers them through an InstallMonitor until the installation
     is done, has failed, or no dialog has been seen for about 30 s.
 
+    A download or an unpacking that fails for want of disk space ends as
+    any failed one ("Download error", "Unzip error") and is then followed
+    by "Disk full", which says why.
+
     Every request ends with a status the user can act on: an installer that
     shows no dialog is judged by its exit code once the watch gives up
     ("Installed", "Install error"), or "Time out" while it still runs; a
@@ -83,6 +87,7 @@ private:
 
     void handleCompletion (int seconds);
     void handleError (const juce::String& message);
+    void reportFullDisk (bool diskFull);
     void takeLaunch();
     void watchInstallerDialog();
     void takeWatchStep();

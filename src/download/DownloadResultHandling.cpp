@@ -2,8 +2,10 @@
 
 #include "base/ProcessState.h"
 #include "devices/HostSystem.h"
+#include "download/DiskSpace.h"
 #include "download/InstallerLauncher.h"
 #include "download/StatusText.h"
+#include "download/ZipIntegrity.h"
 
 #include <cstring>
 
@@ -33,33 +35,61 @@ bool isReadableEntryName (const juce::String& name)
 
     return true;
 }
+
+/** Where JUCE's ZipFile::uncompressEntry writes an entry: elsewhere than on
+    Windows, a backslash in its name separates folders as well.
+*/
+juce::File entryTarget (const juce::File& folder, const juce::String& entryName)
+{
+#if JUCE_WINDOWS
+    return folder.getChildFile (entryName);
+#else
+    return folder.getChildFile (entryName.replaceCharacter ('\\', '/'));
+#endif
+}
 } // namespace
 
 namespace DownloadResult
 {
-juce::File unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop)
+Unpacked unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop)
 {
-    juce::Logger::writeToLog ("<handleDownloadResult> Detected ZIP file: " + archive.getFileName());
+    const auto tag = juce::String ("<handleDownloadResult> ");
+    juce::Logger::writeToLog (tag + "Detected ZIP file: " + archive.getFileName());
 
     juce::ZipFile zip (archive);
 
     const auto folder = archive.getSiblingFile (archive.getFileNameWithoutExtension());
 
-    if (! folder.isDirectory())
-        folder.createDirectory();
+    // The archive's own word on each entry: JUCE unpacks without looking at it.
+    const auto declared = [&archive]
+    {
+        juce::FileInputStream in (archive);
+        return in.openedOk() ? ZipIntegrity::readCentralDirectory (in) : std::vector<ZipIntegrity::DeclaredEntry>();
+    }();
 
-    // Entries that would land outside the folder are refused by JUCE; what
-    // could not be unpacked simply leaves no candidate behind.
+    Unpacked failure;
+    failure.failed = true;
+
+    // Whatever was written, and the archive itself: a package that could not
+    // be unpacked whole leaves nothing behind to be mistaken for one.
+    const auto removePackage = [&]
+    {
+        folder.deleteRecursively (false);
+        archive.deleteFile();
+        juce::Logger::writeToLog (tag + "Removed " + archive.getFileName() + " and what was unpacked from it");
+    };
+
+    // The entries to unpack; the others are never written.
+    std::vector<int> toUnpack;
+    std::vector<juce::int64> sizes;
+
     for (int i = 0; i < zip.getNumEntries(); ++i)
     {
-        if (shouldStop != nullptr && shouldStop())
-            return {};
-
         const auto* entry = zip.getEntry (i);
 
         if (entry == nullptr || ! isReadableEntryName (entry->filename))
         {
-            juce::Logger::writeToLog ("<handleDownloadResult> Skipped entry " + juce::String (i) + ": its name is not a readable file name");
+            juce::Logger::writeToLog (tag + "Skipped entry " + juce::String (i) + ": its name is not a readable file name");
             continue;
         }
 
@@ -67,11 +97,74 @@ juce::File unpackAndPickInstaller (const juce::File& archive, const std::functio
         // target whole into memory, as large as the entry claims to be.
         if (entry->isSymbolicLink)
         {
-            juce::Logger::writeToLog ("<handleDownloadResult> Skipped entry " + juce::String (i) + ": a link");
+            juce::Logger::writeToLog (tag + "Skipped entry " + juce::String (i) + ": a link");
             continue;
         }
 
-        zip.uncompressEntry (i, folder, true);
+        // JUCE refuses these; what could not be unpacked simply leaves no
+        // candidate behind.
+        if (! entryTarget (folder, entry->filename).isAChildOf (folder))
+        {
+            juce::Logger::writeToLog (tag + "Skipped entry " + juce::String (i) + ": it would land outside " + folder.getFileName());
+            continue;
+        }
+
+        // Entry i of the central directory must be the one JUCE lists as i,
+        // or its CRC-32 says nothing about it.
+        if ((size_t) i >= declared.size() || declared[(size_t) i].filename != entry->filename
+            || declared[(size_t) i].uncompressedSize != entry->uncompressedSize)
+        {
+            juce::Logger::writeToLog (tag + "Failed to unpack entry " + juce::String (i) + " (" + entry->filename + "): the archive's directory does not describe it");
+            removePackage();
+            return failure;
+        }
+
+        toUnpack.push_back (i);
+        sizes.push_back (entry->uncompressedSize);
+    }
+
+    // Before anything is written: a package that cannot fit (a ZIP bomb
+    // among them) never fills the disk.
+    const auto needed = DiskSpace::neededFor (sizes);
+    const auto freeBytes = archive.getParentDirectory().getBytesFreeOnVolume();
+
+    if (! DiskSpace::fits (needed, freeBytes))
+    {
+        juce::Logger::writeToLog (tag + "Not enough disk space to unpack " + archive.getFileName() + ": "
+                                  + juce::String (needed) + " bytes needed, " + juce::String (freeBytes) + " bytes free");
+        removePackage();
+        failure.diskFull = true;
+        return failure;
+    }
+
+    if (! folder.isDirectory())
+        folder.createDirectory();
+
+    for (const auto i : toUnpack)
+    {
+        if (shouldStop != nullptr && shouldStop())
+            return {};
+
+        const auto& entry = declared[(size_t) i];
+        const auto target = entryTarget (folder, entry.filename);
+        const auto isFolder = entry.filename.endsWithChar ('/') || entry.filename.endsWithChar ('\\');
+
+        const auto result = zip.uncompressEntry (i, folder, true);
+        const auto problem = result.failed() ? result.getErrorMessage()
+                                             : (isFolder ? juce::String() : ZipIntegrity::checkUnpackedFile (target, entry));
+
+        if (problem.isEmpty())
+            continue;
+
+        // Asked before anything is removed: the room left now is what the
+        // writes met.
+        const auto written = target.existsAsFile() ? target.getSize() : (juce::int64) 0;
+        failure.diskFull = DiskSpace::ranOut (entry.uncompressedSize - written, folder.getBytesFreeOnVolume());
+
+        juce::Logger::writeToLog (tag + "Failed to unpack entry " + juce::String (i) + " (" + entry.filename + "): " + problem
+                                  + (failure.diskFull ? ", the disk is full" : ""));
+        removePackage();
+        return failure;
     }
 
     // No link is unpacked, and none is followed, so no program outside the
@@ -89,7 +182,9 @@ juce::File unpackAndPickInstaller (const juce::File& archive, const std::functio
 
     // The archive's own name (the unpack folder's) counts, the folders the
     // work folder lies in do not.
-    return pickInstaller (candidates, archive.getParentDirectory(), getSystemBitness());
+    Unpacked unpacked;
+    unpacked.installer = pickInstaller (candidates, archive.getParentDirectory(), getSystemBitness());
+    return unpacked;
 }
 
 juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce::File& workFolder, const juce::String& systemBitness)
@@ -152,7 +247,16 @@ Launch unpackAndLaunch (const juce::URL& url,
 
     if (url.getFileName().endsWithIgnoreCase ("zip"))
     {
-        installer = unpackAndPickInstaller (targetFile, shouldStop);
+        const auto unpacked = unpackAndPickInstaller (targetFile, shouldStop);
+
+        if (unpacked.failed)
+        {
+            launch.kind = Launch::Kind::unpackFailed;
+            launch.diskFull = unpacked.diskFull;
+            return launch;
+        }
+
+        installer = unpacked.installer;
 
         if (installer == juce::File())
         {
@@ -178,6 +282,9 @@ juce::String settledStatus (const Launch& launch)
     {
         case Launch::Kind::noInstaller:
             return StatusText::downloadError;
+
+        case Launch::Kind::unpackFailed:
+            return StatusText::unzipError;
 
         case Launch::Kind::notStarted:
             return StatusText::installError;

@@ -17,6 +17,7 @@ struct Launch
     enum class Kind
     {
         noInstaller, // nothing in the package to run: "Download error"
+        unpackFailed, // the archive could not be unpacked whole: "Unzip error"
         notStarted, // the installer could not be started
         started
     };
@@ -24,6 +25,24 @@ struct Launch
     Kind kind = Kind::noInstaller;
     juce::File installer;
     std::shared_ptr<InstallerRun> run; // while started: its end and exit code
+    bool diskFull = false; // unpackFailed for want of room on the disk
+};
+
+/** What unpacking an archive came to. */
+struct Unpacked
+{
+    /** The installer picked from it; a non-existent File when there is none
+        or the unpacking was stopped.
+    */
+    juce::File installer;
+
+    /** An entry could not be written as the archive declares it, or the
+        whole would not fit on the volume: nothing of the package is left.
+    */
+    bool failed = false;
+
+    /** It failed because the volume has no room for it. */
+    bool diskFull = false;
 };
 
 /** Turns a finished download into a running installer: a ZIP archive is
@@ -42,11 +61,16 @@ Launch unpackAndLaunch (const juce::URL& url,
                         const std::function<bool()>& shouldStop = nullptr);
 
 /** Unpacks a ZIP archive beside itself, into a folder named after it, entry
-    by entry so that a stop comes between two of them; the installer in it
-    (pickInstaller), or a non-existent File when there is none or the
-    unpacking was stopped. Nothing is written outside that folder.
+    by entry so that a stop comes between two of them, and picks the
+    installer in it (pickInstaller). Nothing is written outside that folder.
+
+    Nothing is written either when the entries' declared sizes do not fit on
+    the volume. Every entry written is checked against what the archive
+    declares (its size and CRC-32); the first that is not as declared (a
+    damaged archive, a full disk) ends the unpacking, is logged with its
+    reason, and the archive and its folder are removed.
 */
-juce::File unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop = nullptr);
+Unpacked unpackAndPickInstaller (const juce::File& archive, const std::function<bool()>& shouldStop = nullptr);
 
 /** The program to run among the ".exe" files unpacked below `workFolder`, in
     the order given: one whose path below the work folder names the other
@@ -69,7 +93,8 @@ juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce:
 bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settings);
 
 /** The outcome of a package that reports its own, once settleTimeMs have
-    passed: "Download error" without an installer, "Install error" when it
+    passed: "Download error" without an installer, "Unzip error" when the
+    archive could not be unpacked, "Install error" when it
     did not start or has already ended with a code that means failure (the
     code is logged), "Installed" otherwise.
 */

@@ -24,6 +24,11 @@ constexpr const char* timeOut = "Time out";
 constexpr const char* serverError = "Server error";
 constexpr const char* serverReconnect = "Server reconnect";
 
+/** Follows "Download error" or "Unzip error" when the disk had no room left:
+    the status line then says so instead of naming the server.
+*/
+constexpr const char* diskFull = "Disk full";
+
 /** What an installer's failure page says; any status containing it is one. */
 constexpr const char* installerFailureMarker = "Unfortunately";
 

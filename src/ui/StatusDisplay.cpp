@@ -45,6 +45,8 @@ const Row rows[] = {
     { Match::exact,            StatusText::serverError,     { Reaction::serverError,      true,   nullptr,          none,     false, false, false, false, false,  false } },
     { Match::exact,            StatusText::serverReconnect, { Reaction::serverReconnect,  true,   nullptr,          none,     false, false, false, false, false,  false } },
     { Match::exact,            StatusText::checkDriver,     { Reaction::checkDriver,      false,  "check_driver",   none,     false, false, false, false, false,  false } },
+    // After the request has ended: says why, in place of the server's blame.
+    { Match::exact,            StatusText::diskFull,        { Reaction::diskFull,         false,  "disk_full",      none,     false, false, true,  false, false,  false } },
     // Anything else, "Download cancelled" among them.
     { Match::anything,         nullptr,                     { Reaction::other,            false,  "server_error",   none,     false, true,  true,  true,  true,   false } },
 };

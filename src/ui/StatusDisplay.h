@@ -27,6 +27,7 @@ enum class Reaction
     serverError,
     serverReconnect,
     checkDriver,
+    diskFull,
     other // anything else, "Download cancelled" among them
 };
 

@@ -9,6 +9,7 @@
 #include "support/LoopbackNginx.h"
 #include "support/MessageLoop.h"
 #include "support/SimulatedHostFolder.h"
+#include "support/SmallVolume.h"
 #include "ui/MyAlertWindow.h"
 
 namespace
@@ -432,4 +433,63 @@ TEST (MainComponentFlow, CancelStopsTheDownloadAndAsksAboutTheBrowser)
                                       { return ! isInstalling.load(); }));
     EXPECT_FALSE ((world.host / "Temp/VelmoraTmp/HubDriver_4.2_x64.zip").exists());
     EXPECT_EQ (world.log.countContaining ("<DownloadMonitor::timerCallback> Downloaded in"), 0);
+}
+
+TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls)
+{
+    World world;
+    const auto workFolder = world.host / "Temp/VelmoraTmp";
+    SmallVolume volume (workFolder, 2048);
+    SKIP_WITHOUT_SMALL_VOLUME (volume);
+
+    // 3 MiB that do not compress: more than the disk holds, as downloaded.
+    juce::MemoryBlock noise (3 * 1024 * 1024);
+    juce::Random (27).fillBitsRandomly (noise.getData(), noise.getSize());
+    (world.served / "qx4").createDirectory();
+    (world.served / "qx4/HubDriver_4.2_x64.zip").replaceWithData (noise.getData(), noise.getSize());
+
+    world.start();
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("installButton1") != nullptr; }));
+
+    const auto diskFull = world.main->getLocalisedText ("disk_full");
+    const auto requestHasEnded = [&] (const juce::String& line)
+    {
+        return runMessageLoopUntil ([&]
+                                    { return world.log.contains (line) && world.textOf ("statusLabel") == diskFull && ! isInstalling; },
+                                    30000);
+    };
+
+    world.click ("installButton1");
+    ASSERT_TRUE (requestHasEnded ("<MainComponent::changeListenerCallback> Download failed")) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_EQ (world.log.countContaining ("<ChunkedDownloader> The disk is full: "), 1);
+
+    // Then a package that arrives whole but would unpack to 3 MB.
+    {
+        juce::ZipFile::Builder builder;
+        const auto script = FakeInstaller::getScript().loadFileAsString();
+        const auto data = juce::String::repeatedString ("0", 3000000);
+        builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "QX4 Setup.busy.exe", juce::Time::getCurrentTime());
+        builder.addEntry (new juce::MemoryInputStream (data.toRawUTF8(), data.getNumBytesAsUTF8(), true), 9, "driver.cab", juce::Time::getCurrentTime());
+        const auto archive = world.served / "qx4/HubDriver_4.2_x64.zip";
+        archive.deleteFile();
+        juce::FileOutputStream out (archive);
+        builder.writeToStream (out, nullptr);
+    }
+
+    world.log.clear();
+    lastInstallerPath = "from before";
+    world.click ("installButton1");
+    ASSERT_TRUE (requestHasEnded ("<DownloadMonitor::timerCallback> Unzip failed, nothing was started")) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_EQ (world.log.countContaining ("<handleDownloadResult> Not enough disk space to unpack HubDriver_4.2_x64.zip: "), 1);
+    EXPECT_EQ (lastInstallerPath, "from before");
+    EXPECT_EQ (getRunningInstallerCount(), 0);
+    EXPECT_EQ (workFolder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "nothing of either package is left";
+
+    // The package that fits installs, without a restart.
+    world.click ("installButton0");
+    ASSERT_TRUE (World::waitForQuestion (30000)) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Installed"));
+    EXPECT_TRUE (lastInstallerPath.startsWith (workFolder.getFullPathName()));
 }

@@ -7,6 +7,7 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
 #include "support/MessageLoop.h"
+#include "support/SmallVolume.h"
 #include "support/TemporaryFolder.h"
 
 #include <csignal>
@@ -864,7 +865,9 @@ TEST (ChunkedDownloaderFiles, AnIncompleteMergeIsReportedAndRemoved)
     ASSERT_TRUE (server.isRunning());
 
     // A file size limit makes writes past it fail as on a full disk: the
-    // 10000-byte chunk files fit, the joined file does not.
+    // 10000-byte chunk files fit, the joined file does not. The disk itself
+    // has room, and the log must not blame it.
+    LogCapture log;
     rlimit previous {};
     ASSERT_EQ (getrlimit (RLIMIT_FSIZE, &previous), 0);
     const auto previousHandler = std::signal (SIGXFSZ, SIG_IGN);
@@ -888,4 +891,77 @@ TEST (ChunkedDownloaderFiles, AnIncompleteMergeIsReportedAndRemoved)
     }
 
     std::signal (SIGXFSZ, previousHandler);
+    EXPECT_EQ (log.countContaining ("The disk is full"), 0);
+}
+
+TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
+{
+    TemporaryFolder root;
+    juce::Random random (26);
+    writeBytes (root / "www/file.bin", randomBytes (random, 3 * 1024 * 1024));
+    LoopbackNginx server (root / "www");
+    ASSERT_TRUE (server.isRunning());
+
+    // The ranges on a volume too small for them, then the joined file.
+    for (const bool rangesOnTheSmallVolume : { true, false })
+    {
+        SCOPED_TRACE (rangesOnTheSmallVolume ? "the ranges" : "the joined file");
+        const auto smallFolder = root / (rangesOnTheSmallVolume ? "small-tmp" : "small-work");
+        SmallVolume volume (smallFolder, 1024);
+        SKIP_WITHOUT_SMALL_VOLUME (volume);
+
+        std::optional<ScopedTemporaryDirectory> temporary;
+
+        if (rangesOnTheSmallVolume)
+            temporary.emplace (smallFolder);
+        else
+            temporary.emplace();
+
+        const auto target = rangesOnTheSmallVolume ? root / "work/file.bin" : smallFolder.getChildFile ("file.bin");
+        target.getParentDirectory().createDirectory();
+
+        LogCapture log;
+        DownloadOutcome outcome;
+        bool ranOut = false;
+
+        {
+            ChunkedDownloader downloader (juce::URL (server.urlFor ("file.bin")), target, 8);
+            outcome.watch (downloader);
+            EXPECT_TRUE (runMessageLoopUntil ([&]
+                                              { return ! downloader.isThreadRunning(); },
+                                              100000));
+            ranOut = downloader.ranOutOfDiskSpace();
+        }
+
+        EXPECT_TRUE (ranOut);
+        EXPECT_EQ (outcome.completions, 0);
+        EXPECT_EQ (outcome.errors, 1);
+        EXPECT_EQ (log.countContaining ("<ChunkedDownloader> The disk is full: "), 1);
+        EXPECT_EQ (log.countContaining ("Retrying chunk"), 0) << "another attempt would meet the same full disk";
+        EXPECT_FALSE (target.exists());
+        EXPECT_TRUE (temporary->getChunkFiles().isEmpty());
+    }
+}
+
+TEST (ChunkedDownloaderFiles, RangesAndTheJoinedFileShareAVolumeThatHoldsTheFileOnce)
+{
+    TemporaryFolder root;
+    juce::Random random (27);
+    const auto data = randomBytes (random, 3 * 1024 * 1024);
+    writeBytes (root / "www/file.bin", data);
+    LoopbackNginx server (root / "www");
+    ASSERT_TRUE (server.isRunning());
+
+    // 4 MiB: the file once and a range more, not the ranges and the whole file together.
+    const auto small = root / "small";
+    SmallVolume volume (small, 4096);
+    SKIP_WITHOUT_SMALL_VOLUME (volume);
+    ScopedTemporaryDirectory temporary (small);
+
+    const auto target = small.getChildFile ("file.bin");
+    const auto outcome = download (server.urlFor ("file.bin"), target);
+
+    EXPECT_EQ (outcome.completions, 1) << outcome.error;
+    EXPECT_TRUE (hasContent (target, data));
+    EXPECT_TRUE (temporary.getChunkFiles().isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "support/LoopbackNginx.h"
 #include "support/MessageLoop.h"
 #include "support/SimulatedHostFolder.h"
+#include "support/ZipBytes.h"
 
 namespace
 {
@@ -173,6 +174,42 @@ TEST (DownloadMonitor, PackageWithoutDialogsIsReportedByTheResultHandling)
     const auto runs = FakeInstaller::readRuns (request.workFolder.getChildFile ("Vortex%20Deck%20Setup.silent.exe"));
     ASSERT_EQ (runs.size(), 1u);
     EXPECT_EQ (runs[0].arguments, juce::StringArray ("/silent", "/allusers"));
+}
+
+TEST (DownloadMonitor, DamagedPackageIsAnUnzipErrorAndTheNextPackageInstalls)
+{
+    MonitoredRequest request;
+    chooseTesselMaxNewBuildWithDriver();
+
+    // The installer is whole; the data after it arrives damaged.
+    const auto damaged = request.packages / "tesselmax/TesselMax_2.0.zip";
+    juce::ZipFile::Builder builder;
+    const auto script = FakeInstaller::getScript().loadFileAsString();
+    const auto data = juce::String::repeatedString ("driver data ", 50000);
+    builder.addEntry (new juce::MemoryInputStream (script.toRawUTF8(), script.getNumBytesAsUTF8(), true), 9, "Package/QX4 Tessel Max Setup.success.exe", juce::Time::getCurrentTime());
+    builder.addEntry (new juce::MemoryInputStream (data.toRawUTF8(), data.getNumBytesAsUTF8(), true), 0, "Package/driver.cab", juce::Time::getCurrentTime());
+    damaged.getParentDirectory().createDirectory();
+    {
+        juce::FileOutputStream out (damaged);
+        builder.writeToStream (out, nullptr);
+    }
+    ASSERT_TRUE (ZipBytes::changeByteOfEntryData (damaged, "Package/driver.cab"));
+    lastInstallerPath = "from before";
+
+    request.start ("tesselmax/TesselMax_2.0.zip", "Tessel Max");
+    ASSERT_TRUE (request.waitFor (StatusText::unzipError)) << request.getStatuses().joinIntoString ("\n");
+
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded, StatusText::unzipError)) << "a damaged archive is no full disk";
+    EXPECT_FALSE (request.monitor->isTimerRunning()) << "the request has ended";
+    EXPECT_EQ (lastInstallerPath, "from before") << "nothing was started";
+    EXPECT_TRUE (request.log.getLines().joinIntoString ("\n").contains ("<handleDownloadResult> Failed to unpack entry 1 (Package/driver.cab): CRC-32 "));
+    EXPECT_EQ (request.workFolder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "nothing of the package is left";
+
+    // The next package, in the same work folder, installs as if nothing had happened.
+    request.publishArchive ("tesselmax/TesselMax_2.1.zip", "QX4 Tessel Max Setup.success.exe");
+    request.start ("tesselmax/TesselMax_2.1.zip", "Tessel Max");
+    ASSERT_TRUE (request.waitFor (StatusText::installed)) << request.getStatuses().joinIntoString ("\n");
+    EXPECT_EQ (lastInstallerPath, request.workFolder.getChildFile ("TesselMax_2.1/Package/QX4 Tessel Max Setup.success.exe").getFullPathName());
 }
 
 TEST (DownloadMonitor, FailedDownloadReportsAnErrorAndLetsTheDownloaderGo)

@@ -7,6 +7,8 @@
 #include "support/FakeInstaller.h"
 #include "support/LogCapture.h"
 #include "support/SimulatedHostFolder.h"
+#include "support/SmallVolume.h"
+#include "support/ZipBytes.h"
 
 #include <cstring>
 
@@ -30,13 +32,15 @@ struct FinishedDownload
         selection.region = settings.region;
     }
 
-    /** The download is a ZIP archive holding these entries. */
-    void makeArchive (const Entries& entries) const
+    /** The download is a ZIP archive holding these entries, deflated at
+        `compressionLevel` (0: stored as they are).
+    */
+    void makeArchive (const Entries& entries, int compressionLevel = 9) const
     {
         juce::ZipFile::Builder builder;
 
         for (const auto& [path, content] : entries)
-            builder.addEntry (new juce::MemoryInputStream (content.toRawUTF8(), content.getNumBytesAsUTF8(), true), 9, path, juce::Time::getCurrentTime());
+            builder.addEntry (new juce::MemoryInputStream (content.toRawUTF8(), content.getNumBytesAsUTF8(), true), compressionLevel, path, juce::Time::getCurrentTime());
 
         juce::FileOutputStream out (file);
         out.setPosition (0);
@@ -56,13 +60,24 @@ struct FinishedDownload
         const auto launch = DownloadResult::unpackAndLaunch (url, file, selection);
         EXPECT_TRUE (FakeInstaller::waitForInstallersToEnd());
 
-        if (launch.kind == DownloadResult::Launch::Kind::noInstaller)
-            return { StatusText::downloadError };
+        if (launch.kind == DownloadResult::Launch::Kind::noInstaller || launch.kind == DownloadResult::Launch::Kind::unpackFailed)
+            return { DownloadResult::settledStatus (launch) };
 
         if (! DownloadResult::reportsOwnOutcome (selection, settings))
             return {};
 
         return { DownloadResult::settledStatus (launch) };
+    }
+
+    /** What the work folder holds: nothing of a package that failed. */
+    juce::StringArray workFolderContent() const
+    {
+        juce::StringArray names;
+
+        for (const auto& child : file.getParentDirectory().findChildFiles (juce::File::findFilesAndDirectories, false))
+            names.add (child.getFileName());
+
+        return names;
     }
 
     SimulatedHostFolder host;
@@ -290,4 +305,89 @@ TEST (DownloadResultHandling, OnlyPackagesWithoutDialogsReportTheirOutcome)
     isEnQx3 = true;
     EXPECT_EQ (watched.handle ("Driver"), juce::StringArray());
     isEnQx3 = false;
+}
+
+TEST (DownloadResultHandling, DamagedArchiveIsAnUnzipErrorThatStartsNothingAndLeavesNothing)
+{
+    // The installer comes first and is written whole before the damage is met.
+    juce::String data;
+
+    for (int i = 0; i < 2000; ++i)
+        data << "line " << i << " of the driver's data\n";
+
+    const struct
+    {
+        const char* what;
+        int compressionLevel;
+        std::function<bool (const juce::File&)> damage;
+        const char* reason;
+    } cases[] = {
+        { "a byte changed in stored data", 0, [] (const juce::File& f)
+          { return ZipBytes::changeByteOfEntryData (f, "Package/data.bin"); },
+          "CRC-32 " },
+        { "a byte changed in deflated data", 9, [] (const juce::File& f)
+          { return ZipBytes::changeByteOfEntryData (f, "Package/data.bin"); },
+          "" },
+        { "a larger size declared than the data has", 9, [&data] (const juce::File& f)
+          { return ZipBytes::declareSize (f, "Package/data.bin", (juce::uint32) data.length() + 1); },
+          "wrote " },
+    };
+
+    for (const auto& c : cases)
+    {
+        FinishedDownload download ("Package.zip");
+        download.makeArchive ({ { "Package/Setup.exe", installer() }, { "Package/data.bin", data } }, c.compressionLevel);
+        ASSERT_TRUE (c.damage (download.file)) << c.what;
+        lastInstallerPath = "from before";
+
+        EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::unzipError)) << c.what;
+
+        const auto line = download.log.getLines().joinIntoString ("\n").fromFirstOccurrenceOf ("<handleDownloadResult> Failed to unpack entry 1 (Package/data.bin): ", false, false);
+        EXPECT_TRUE (line.isNotEmpty() && line.startsWith (c.reason)) << c.what << ": " << download.log.getLines().joinIntoString ("\n");
+        EXPECT_FALSE (line.upToFirstOccurrenceOf ("\n", false, false).contains ("disk is full")) << c.what;
+
+        EXPECT_EQ (lastInstallerPath, "from before") << c.what << ": nothing was started";
+        EXPECT_FALSE (download.log.contains (logTag + "Can't find .exe after uncompress!")) << c.what;
+        EXPECT_EQ (download.workFolderContent(), juce::StringArray()) << c.what;
+    }
+}
+
+TEST (DownloadResultHandling, ArchiveMeetingAFullDiskIsAnUnzipErrorThatSaysSo)
+{
+    FinishedDownload download ("Package.zip");
+    SmallVolume volume (download.file.getParentDirectory(), 2048);
+    SKIP_WITHOUT_SMALL_VOLUME (volume);
+
+    const Entries entries = { { "Package/Setup.exe", installer() }, { "Package/data.bin", juce::String::repeatedString ("0", 300000) } };
+    int looks = 0;
+    juce::File filler;
+
+    // Room for it when unpacking begins; then something else takes it all.
+    download.makeArchive (entries);
+    const auto launch = DownloadResult::unpackAndLaunch (download.url, download.file, download.selection, [&]
+                                                         {
+                                                             if (looks++ == 0)
+                                                                 filler = volume.fill();
+                                                             return false; });
+
+    EXPECT_EQ (launch.kind, DownloadResult::Launch::Kind::unpackFailed);
+    EXPECT_TRUE (launch.diskFull);
+    EXPECT_TRUE (download.log.getLines().joinIntoString ("\n").contains (", the disk is full")) << download.log.getLines().joinIntoString ("\n");
+    EXPECT_EQ (download.workFolderContent(), juce::StringArray ("filler"));
+    filler.deleteFile();
+
+    // No room for it from the start: nothing is written at all.
+    download.log.clear();
+    download.makeArchive ({ { "Package/Setup.exe", installer() }, { "Package/data.bin", juce::String::repeatedString ("0", 3000000) } });
+    looks = 0;
+    const auto refused = DownloadResult::unpackAndLaunch (download.url, download.file, download.selection, [&]
+                                                          {
+                                                              ++looks;
+                                                              return false; });
+
+    EXPECT_EQ (refused.kind, DownloadResult::Launch::Kind::unpackFailed);
+    EXPECT_TRUE (refused.diskFull);
+    EXPECT_EQ (looks, 0) << "no entry was begun";
+    EXPECT_EQ (download.log.countContaining ("<handleDownloadResult> Not enough disk space to unpack Package.zip: "), 1);
+    EXPECT_EQ (download.workFolderContent(), juce::StringArray());
 }

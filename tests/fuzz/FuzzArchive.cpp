@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     const auto archive = work.getChildFile ("package.zip");
     archive.replaceWithData (data, size);
 
-    const auto installer = DownloadResult::unpackAndPickInstaller (archive);
+    const auto installer = DownloadResult::unpackAndPickInstaller (archive).installer;
     const auto folder = work.getChildFile ("package");
 
     if (installer != juce::File() && ! installer.isAChildOf (folder))
