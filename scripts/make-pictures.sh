@@ -19,10 +19,11 @@ latin_bold="DejaVu-Sans-Bold"
 png_options=(-strip -depth 8 -define png:exclude-chunks=date,time)
 
 #-------------------------------------------------------------------------------
-# Company logo, 81 x 18: a small peak and the name.
-convert -size 81x18 xc:none \
-    -fill '#1b2a49' -draw "polygon 0,17 6,2 9,8 12,4 17,17" \
-    -font DejaVu-Sans-Condensed-Bold -pointsize 11 -annotate +19+14 'VELMORA' \
+# Company logo, shown 81 x 18: a small peak and the name. Drawn at three
+# times that size, so that it stays sharp on a display scaled up to 300 %.
+convert -size 243x54 xc:none \
+    -fill '#1b2a49' -draw "polygon 0,53 18,6 27,24 36,12 51,53" \
+    -font DejaVu-Sans-Condensed-Bold -pointsize 33 -annotate +57+42 'VELMORA' \
     "${png_options[@]}" "PNG32:$out/logo.png"
 
 #-------------------------------------------------------------------------------

@@ -224,3 +224,9 @@ void CustomLookAndFeel::drawProgressBar (juce::Graphics& g, juce::ProgressBar&, 
     g.setFont (juce::Font (14.0f));
     g.drawText (textToShow, 0, 0, width, height, juce::Justification::centred, true);
 }
+
+void CustomLookAndFeel::drawFocusOutline (juce::Graphics& g, juce::Rectangle<int> area) const
+{
+    g.setColour (juce::Colour (buttonHoverRingColour));
+    g.drawRoundedRectangle (area.toFloat().expanded (2.0f), 5.0f, 2.0f);
+}

@@ -36,6 +36,12 @@ public:
 
     void drawProgressBar (juce::Graphics& g, juce::ProgressBar& bar, int width, int height, double progress, const juce::String& textToShow) override;
 
+    /** The ring around the control that has the keyboard focus, in the
+        colour of the ring a button shows under the mouse. `area` is the
+        control's bounds; the ring lies just outside them.
+    */
+    void drawFocusOutline (juce::Graphics& g, juce::Rectangle<int> area) const;
+
     //==============================================================================
     static constexpr juce::uint32 tooltipBackgroundColour = 0xFFFFFFFF;
     static constexpr juce::uint32 tooltipTextColour = 0xFF000000;

@@ -10,10 +10,12 @@
 #include "download/InstallerRetry.h"
 #include "download/StatusText.h"
 #include "platform/ShellFolderService.h"
+#include "ui/ButtonRowLayout.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/DeviceCatalogue.h"
 #include "ui/InstallButtonRules.h"
 #include "ui/InterfaceFonts.h"
+#include "ui/KeyboardAccess.h"
 #include "ui/LocalisedStrings.h"
 #include "ui/MyAlertWindow.h"
 #include "ui/RunLogExcerpt.h"
@@ -26,6 +28,7 @@ namespace
 constexpr juce::uint32 disabledButtonColour = 0xFFD3D3D3;
 constexpr juce::uint32 disabledButtonTextColour = 0xFF000000;
 constexpr const char* manualModeTitleSuffix = "[Manual mode]";
+const juce::Rectangle<int> logoBounds { 10, 5, 81, 18 };
 
 juce::Image languagePictureFor (const juce::String& language)
 {
@@ -112,13 +115,28 @@ InterfaceComponent::InterfaceComponent()
     };
 
     for (const auto& [component, id] : ids)
+    {
         component->setComponentID (id);
+        component->setExplicitFocusOrder (KeyboardAccess::focusRank (id));
+    }
+
+    // Tab goes round the controls in the order of KeyboardAccess; the
+    // page itself never takes the focus.
+    setFocusContainerType (FocusContainerType::keyboardFocusContainer);
+    setWantsKeyboardFocus (false);
+
+    pictureDescription.setComponentID ("pictureDescription");
+    addChildComponent (pictureDescription);
 
     addMouseListener (&tooltipsOnHover, true);
+    addMouseListener (this, true);
+    juce::Desktop::getInstance().addFocusChangeListener (this);
 }
 
 InterfaceComponent::~InterfaceComponent()
 {
+    juce::Desktop::getInstance().removeFocusChangeListener (this);
+    removeMouseListener (this);
     removeMouseListener (&tooltipsOnHover);
 
     // The look-and-feel goes before the components that use it.
@@ -142,13 +160,175 @@ InterfaceComponent::~InterfaceComponent()
 void InterfaceComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xFFFFFFFF));
-    g.drawImageAt (logoImage, 10, 5);
+    // The logo is kept at three times the size it is shown at: sharp on a
+    // scaled display.
+    g.drawImage (logoImage, logoBounds.toFloat(), juce::RectanglePlacement::stretchToFit);
 
     if (productImage.isValid())
     {
         const auto box = getPictureBox (productImage.getWidth(), productImage.getHeight());
         g.drawImage (productImage, box.getX(), box.getY(), box.getWidth(), box.getHeight(), 0, 0, productImage.getWidth(), productImage.getHeight());
     }
+}
+
+void InterfaceComponent::paintOverChildren (juce::Graphics& g)
+{
+    if (! keyboardInUse)
+        return;
+
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+
+    if (focused != nullptr && isParentOf (focused) && focused->isShowing())
+        customLookAndFeel->drawFocusOutline (g, getLocalArea (focused, focused->getLocalBounds()));
+}
+
+bool InterfaceComponent::keyPressed (const juce::KeyPress& key)
+{
+    focusStandsIn = false;
+
+    if (! keyboardInUse)
+    {
+        keyboardInUse = true;
+        repaint();
+    }
+
+    if (key.isKeyCode (juce::KeyPress::escapeKey) && cancelButton.isShowing())
+    {
+        cancelButton.triggerClick();
+        return true;
+    }
+
+    if (key.isKeyCode (juce::KeyPress::tabKey))
+    {
+        // JUCE's own Tab stops at the last control; this one goes round.
+        const auto order = createKeyboardFocusTraverser()->getAllComponents (this);
+
+        if (order.empty())
+            return false;
+
+        const auto backwards = key.getModifiers().isShiftDown();
+        const auto current = std::find (order.begin(), order.end(), juce::Component::getCurrentlyFocusedComponent());
+        const auto count = order.size();
+        auto next = backwards ? count - 1 : 0;
+
+        if (current != order.end())
+        {
+            const auto index = (size_t) std::distance (order.begin(), current);
+            next = backwards ? (index + count - 1) % count : (index + 1) % count;
+        }
+
+        order[next]->grabKeyboardFocus();
+        return true;
+    }
+
+    return false;
+}
+
+void InterfaceComponent::mouseDown (const juce::MouseEvent&)
+{
+    focusStandsIn = false;
+
+    if (keyboardInUse)
+    {
+        keyboardInUse = false;
+        repaint();
+    }
+}
+
+void InterfaceComponent::globalFocusChanged (juce::Component* focused)
+{
+    if (focused != nullptr && isParentOf (focused))
+    {
+        lastFocusedControl = focused;
+    }
+    else if (focused != nullptr && focused->isParentOf (this) && isShowing() && ! isCurrentlyBlockedByAnotherModalComponent())
+    {
+        // The window itself took the focus (as it does when X or Windows
+        // gives the window the focus again): it goes back to the control
+        // that had it.
+        if (lastFocusedControl != nullptr && lastFocusedControl->isShowing() && lastFocusedControl->isEnabled())
+            lastFocusedControl->grabKeyboardFocus();
+        else
+            settleFocus();
+    }
+
+    if (keyboardInUse)
+        repaint();
+}
+
+void InterfaceComponent::settleFocus()
+{
+    if (! isShowing())
+        return;
+
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+    const auto onlyStandingIn = focused == &deviceCombo && focusStandsIn && ! deviceCombo.usedByKeyboard;
+
+    if (focused != nullptr && isParentOf (focused) && focused->isShowing() && focused->isEnabled() && ! onlyStandingIn)
+        return;
+
+    if (auto* first = installButtons[0]; first != nullptr && first->isShowing() && first->isEnabled())
+    {
+        focusStandsIn = false;
+        first->grabKeyboardFocus();
+    }
+    else if (deviceCombo.isShowing())
+    {
+        // Until the first install button is there.
+        focusStandsIn = true;
+        deviceCombo.usedByKeyboard = false;
+        deviceCombo.grabKeyboardFocus();
+    }
+}
+
+void InterfaceComponent::setStatusLine (const juce::String& text)
+{
+    const auto changed = text != statusLabel.getText();
+    statusLabel.setText (text, juce::dontSendNotification);
+
+    if (changed && text.trim().isNotEmpty())
+        juce::AccessibilityHandler::postAnnouncement (text, juce::AccessibilityHandler::AnnouncementPriority::medium);
+}
+
+void InterfaceComponent::updatePictureDescription()
+{
+    const auto box = productImage.isValid() ? getPictureBox (productImage.getWidth(), productImage.getHeight()) : juce::Rectangle<int>();
+    pictureDescription.setBounds (box);
+    pictureDescription.setTitle (KeyboardAccess::pictureTitle (currentDeviceName, tr));
+    pictureDescription.setVisible (! box.isEmpty());
+}
+
+InterfaceComponent::PictureDescription::PictureDescription()
+{
+    setInterceptsMouseClicks (false, false);
+}
+
+std::unique_ptr<juce::AccessibilityHandler> InterfaceComponent::PictureDescription::createAccessibilityHandler()
+{
+    return std::make_unique<juce::AccessibilityHandler> (*this, juce::AccessibilityRole::image);
+}
+
+bool InterfaceComponent::LockableComboBox::keyPressed (const juce::KeyPress& key)
+{
+    usedByKeyboard = true;
+
+    // Tab still moves on; every other key is used up while locked.
+    if (locked)
+        return ! key.isKeyCode (juce::KeyPress::tabKey) && ! key.isKeyCode (juce::KeyPress::escapeKey);
+
+    return juce::ComboBox::keyPressed (key);
+}
+
+void InterfaceComponent::LockableComboBox::showPopup()
+{
+    if (! locked)
+        juce::ComboBox::showPopup();
+}
+
+void InterfaceComponent::LockableComboBox::mouseWheelMove (const juce::MouseEvent& e, const juce::MouseWheelDetails& wheel)
+{
+    if (! locked)
+        juce::ComboBox::mouseWheelMove (e, wheel);
 }
 
 juce::Rectangle<int> InterfaceComponent::getPictureBox (int pictureWidth, int pictureHeight)
@@ -176,6 +356,8 @@ void InterfaceComponent::resized()
     progressBar.setBounds (20, 350, 560, 30);
     statusLabel.setBounds (30, 330, 520, 60);
     productLabel.setText (getLocalisedText ("product"), juce::dontSendNotification);
+    deviceCombo.setTitle (KeyboardAccess::deviceBoxTitle (tr));
+    updatePictureDescription();
     retryButton.setBounds (w - 70, h - 80, 60, 30);
     logButton.setBounds (w - 90, h - 40, 80, 30);
     quitManualButton.setButtonText (getLocalisedText ("quit_manual"));
@@ -234,6 +416,7 @@ void InterfaceComponent::showPictureOf (const juce::String& name)
     // The copy kept from before at once, the fresh one when it arrives; a
     // picture of a device no longer shown is dropped.
     productImage = pictureCache.getKept (address);
+    updatePictureDescription();
 
     const auto showFresh = [this, name] (juce::Image fresh)
     {
@@ -241,6 +424,7 @@ void InterfaceComponent::showPictureOf (const juce::String& name)
             return;
 
         productImage = fresh;
+        updatePictureDescription();
         repaint();
     };
 
@@ -368,7 +552,7 @@ void InterfaceComponent::updateButtons()
     const auto offers = valueOr (driverData, name);
     const auto buttons = InstallButtonRules::pairCodesWithOffers (codes, offers, osName);
     const auto bitness = getSystemBitness();
-    auto x = 40;
+    std::vector<int> widths;
 
     for (const auto& code : codes)
     {
@@ -407,13 +591,17 @@ void InterfaceComponent::updateButtons()
         if (const auto key = InstallButtonRules::tooltipKeyFor (code); key.isNotEmpty())
             button->setTooltip (getLocalisedText (key));
 
-        const auto width = button->getLookAndFeel().getTextButtonWidthToFitText (*button, 30);
-        button->setBounds (x, 290, width, 30);
-        x += width + 20;
+        widths.push_back (button->getLookAndFeel().getTextButtonWidthToFitText (*button, ButtonRowLayout::height));
+        button->setExplicitFocusOrder (KeyboardAccess::focusRank (button->getComponentID()));
 
         button->addListener (this);
         addAndMakeVisible (button);
     }
+
+    const auto bounds = ButtonRowLayout::layOut (widths, getWidth() > 0 ? getWidth() : 600);
+
+    for (size_t i = 0; i < bounds.size(); ++i)
+        installButtons[(int) i]->setBounds (bounds[i]);
 
     // A first name that is empty counts as no device, as in updateItems.
     const auto noDevice = deviceNames.isEmpty() || deviceNames[0].isEmpty();
@@ -440,6 +628,8 @@ void InterfaceComponent::updateButtons()
         messageLabel.setText (getLocalisedText ("support"), juce::dontSendNotification);
         hide (manualButton);
     }
+
+    settleFocus();
 }
 
 //==============================================================================
@@ -490,7 +680,7 @@ void InterfaceComponent::applyReaction (const StatusDisplay::Description& reacti
     {
         const auto text = statusLineFor (reaction);
         show (statusLabel);
-        statusLabel.setText (text, juce::dontSendNotification);
+        setStatusLine (text);
 
         if (reaction.logsText)
             juce::Logger::writeToLog (text);
@@ -554,7 +744,7 @@ void InterfaceComponent::showDownloaded()
     DriverStoreCheck::runInBackground (currentDeviceName, buttonText, getLocalisedText ("plugin"));
 
     noticeLabel.setText ("", juce::dontSendNotification);
-    statusLabel.setText (getLocalisedText ("downloaded"), juce::dontSendNotification);
+    setStatusLine (getLocalisedText ("downloaded"));
     show (statusLabel);
     show (logButton);
     isInstalling = true;
@@ -568,7 +758,7 @@ void InterfaceComponent::showInstallerFailure (const juce::String& status)
     show (statusLabel);
 
     const auto text = StatusDisplay::failureText (status, tr);
-    statusLabel.setText (text, juce::dontSendNotification);
+    setStatusLine (text);
     juce::Logger::writeToLog ("<InterfaceComponent::updateStatus> " + text);
 
     retryButton.setButtonText (getLocalisedText ("retry"));
@@ -610,16 +800,44 @@ void InterfaceComponent::finish()
     show (logButton);
     isInstalling = false;
     progressValue = 0.0;
+
+    // The focus goes back to the button that started the request; when it
+    // stays greyed out (installed), to the first install button that is
+    // not, or the device box. A question box that has the focus now gives
+    // it there when it goes.
+    const auto canTakeFocus = [] (juce::Component* c)
+    { return c != nullptr && c->isShowing() && c->isEnabled(); };
+
+    juce::Component* target = getSelectedButton();
+
+    for (auto* button : installButtons)
+        if (! canTakeFocus (target))
+            target = button;
+
+    if (! canTakeFocus (target))
+        target = &deviceCombo;
+
+    if (canTakeFocus (target))
+    {
+        lastFocusedControl = target;
+        target->grabKeyboardFocus();
+    }
 }
 
 void InterfaceComponent::lockSelection()
 {
+    // Refused in their handlers rather than disabled: a disabled control
+    // would look different, and could not be reached to hear what it is.
+    selectionLocked = true;
+    deviceCombo.locked = true;
     languageButton.setInterceptsMouseClicks (false, false);
     deviceCombo.setInterceptsMouseClicks (false, false);
 }
 
 void InterfaceComponent::unlockSelection()
 {
+    selectionLocked = false;
+    deviceCombo.locked = false;
     languageButton.setInterceptsMouseClicks (true, true);
     deviceCombo.setInterceptsMouseClicks (true, true);
 }
@@ -688,6 +906,7 @@ void InterfaceComponent::setWindowTitle (const juce::String& title)
 
 void InterfaceComponent::setLanguagePicture()
 {
+    languageButton.setTitle (KeyboardAccess::languageButtonTitle (tr));
     languagePicture = languagePictureFor (language);
     languageButton.setImages (false, true, true, languagePicture, 1.0f, juce::Colours::transparentBlack, languagePicture, 1.0f, juce::Colours::transparentBlack, languagePicture, 1.0f, juce::Colours::transparentBlack, 0.0f);
 }
@@ -714,6 +933,12 @@ void InterfaceComponent::buttonClicked (juce::Button* button)
     if (button == &logButton)
     {
         copyLogFile();
+        return;
+    }
+
+    if (button == &languageButton && selectionLocked)
+    {
+        juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> the language cannot change while a request runs");
         return;
     }
 

@@ -25,14 +25,22 @@ class CustomLookAndFeel;
 class InterfaceComponent : public juce::Component,
                            public juce::Button::Listener,
                            public juce::ChangeBroadcaster,
-                           public juce::ComboBox::Listener
+                           public juce::ComboBox::Listener,
+                           private juce::FocusChangeListener
 {
 public:
     InterfaceComponent();
     ~InterfaceComponent() override;
 
     void paint (juce::Graphics& g) override;
+    void paintOverChildren (juce::Graphics& g) override;
     void resized() override;
+
+    /** Escape asks the Cancel question while Cancel is shown; any key shows
+        the focus outline, until the next mouse click.
+    */
+    bool keyPressed (const juce::KeyPress& key) override;
+    void mouseDown (const juce::MouseEvent& e) override;
 
     void buttonClicked (juce::Button* button) override;
     void comboBoxChanged (juce::ComboBox* box) override;
@@ -134,13 +142,42 @@ private:
     void openPluginPage();
     void requestInstall (int index);
 
+    void settleFocus();
+    void setStatusLine (const juce::String& text);
+    void updatePictureDescription();
+    void globalFocusChanged (juce::Component* focusedComponent) override;
+
+    /** The device box, which refuses every way of being changed (keys,
+        its menu, a screen reader's actions) while the selection is locked,
+        with its look unchanged.
+    */
+    struct LockableComboBox : public juce::ComboBox
+    {
+        bool keyPressed (const juce::KeyPress& key) override;
+        void showPopup() override;
+        void mouseWheelMove (const juce::MouseEvent& e, const juce::MouseWheelDetails& wheel) override;
+
+        bool locked = false;
+        bool usedByKeyboard = false; // a key has reached it
+    };
+
+    /** Says what the device picture, drawn by paint(), shows: a screen
+        reader meets it where the picture is.
+    */
+    struct PictureDescription : public juce::Component
+    {
+        PictureDescription();
+        std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override;
+    };
+
     //==============================================================================
     juce::Image logoImage;
     juce::Image languagePicture;
     juce::ImageButton languageButton;
     float textHeight = 19.0f;
     juce::Label productLabel;
-    juce::ComboBox deviceCombo;
+    LockableComboBox deviceCombo;
+    PictureDescription pictureDescription;
     juce::String currentDeviceName;
     juce::Image productImage;
     juce::Label noticeLabel;
@@ -203,6 +240,25 @@ private:
 
     /** The OS-update hint has been shown for the devices connected now. */
     bool updateHintShown = false;
+
+    /** A request runs: the language and the device cannot change. */
+    bool selectionLocked = false;
+
+    /** A key was pressed since the last mouse click: the focused control
+        is outlined.
+    */
+    bool keyboardInUse = false;
+
+    /** The control that last had the focus, which gets it back when the
+        window takes the focus itself.
+    */
+    juce::Component::SafePointer<juce::Component> lastFocusedControl;
+
+    /** The device box has the focus only because no install button was
+        there to take it: the first one that comes takes it over, unless the
+        user has used the keyboard or the mouse since.
+    */
+    bool focusStandsIn = false;
 
     // Last: its fetches end before what their callbacks use goes.
     PictureCache pictureCache { getPictureCacheFolder() };

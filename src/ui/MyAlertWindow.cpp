@@ -82,10 +82,15 @@ void MyAlertWindow::buttonClicked (juce::Button* button)
 
 void MyAlertWindow::dismiss()
 {
+    const auto giveFocusTo = focusBefore;
+
     if (auto* parent = getParentComponent())
         parent->removeChildComponent (this);
 
     delete this;
+
+    if (giveFocusTo != nullptr && giveFocusTo->isShowing() && giveFocusTo->isEnabled())
+        giveFocusTo->grabKeyboardFocus();
 }
 
 void MyAlertWindow::componentBeingDeleted (juce::Component& component)
@@ -96,6 +101,7 @@ void MyAlertWindow::componentBeingDeleted (juce::Component& component)
 
 void MyAlertWindow::showOn (juce::Component& window)
 {
+    focusBefore = juce::Component::getCurrentlyFocusedComponent();
     window.addAndMakeVisible (this);
     setCentrePosition (window.getWidth() / 2, window.getHeight() / 2);
     toFront (true);

@@ -5,7 +5,8 @@
 /** The program's message box: a dark rounded panel with a message and an
     "OK" button, laid over the middle of the main window as a child of it.
     Not modal; it deletes itself when dismissed with OK, Return or Escape,
-    or when the window it lies on goes away.
+    or when the window it lies on goes away. Dismissed, it gives the keyboard
+    focus back to the control that had it.
 */
 class MyAlertWindow : public juce::Component,
                       public juce::Button::Listener,
@@ -42,6 +43,7 @@ private:
     juce::Label messageLabel;
     juce::TextButton okButton;
     juce::Component* shownOn = nullptr; // the window it was added to, watched for its deletion
+    juce::Component::SafePointer<juce::Component> focusBefore; // gets the focus back when the alert goes
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyAlertWindow)
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
 #include "ui/InterfaceTestWindow.h"
 #include "ui/MyAlertWindow.h"
@@ -188,4 +189,158 @@ TEST (InterfaceOnScreen, EveryStateAsTheUserSeesIt)
 
     t.click ("quitManualButton");
     EXPECT_EQ (screen.title(), "Stratoset 1.1.17");
+}
+
+namespace
+{
+juce::String focusedId()
+{
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+
+    if (focused == nullptr)
+        return "<none>";
+
+    return focused->getComponentID().isNotEmpty() ? focused->getComponentID() : "<" + focused->getName() + ">";
+}
+
+void press (InterfaceTestWindow& t, const juce::KeyPress& key)
+{
+    t.window.getPeer()->handleKeyPress (key);
+    t.settle (50);
+}
+
+/** Every visible control a user can operate, with what a screen reader
+    says of it; fails for one without a title or, a button, without a
+    press action.
+*/
+void expectEveryControlNamed (juce::AccessibilityHandler& handler, juce::StringArray& named)
+{
+    for (auto* child : handler.getChildren())
+    {
+        const auto role = child->getRole();
+        const auto& component = child->getComponent();
+        const auto interactive = role == juce::AccessibilityRole::button || role == juce::AccessibilityRole::comboBox
+                                 || role == juce::AccessibilityRole::image || role == juce::AccessibilityRole::progressBar;
+
+        if (interactive && component.isShowing())
+        {
+            EXPECT_TRUE (child->getTitle().isNotEmpty()) << component.getComponentID() << " has no title";
+
+            if (role == juce::AccessibilityRole::button)
+            {
+                EXPECT_TRUE (child->getActions().contains (juce::AccessibilityActionType::press)) << component.getComponentID();
+            }
+
+            named.add (component.getComponentID() + ": " + child->getTitle());
+        }
+
+        expectEveryControlNamed (*child, named);
+    }
+}
+} // namespace
+
+TEST (InterfaceOnScreen, TheKeyboardAndAScreenReaderReachEveryControlAndTheLockHolds)
+{
+    InterfaceTestWindow t;
+    Screen screen (t);
+    deviceListValid = true;
+
+    const std::unordered_map<juce::String, juce::StringArray> qx4Types { { "QX4", { "tesselmax_notqt+dri", "qx4", "plugin" } } };
+    const std::unordered_map<juce::String, juce::StringArray> qx4Offers { { "QX4", { "<QX4,tesselmax_notqt+driwin10/win11cn64bit>https://h/tm.zip", "<QX4,qx4win10/win11cn/en64bit>https://h/hd.zip", "<QX4,pluginwin10cn/en64bit>https://h/pl.zip" } } };
+    // A second device, so that the arrows could change the device box.
+    t.setDevices ({ "QX4", "Zeta" }, qx4Types, qx4Offers);
+    ASSERT_EQ (t.find<juce::ComboBox> ("deviceCombo")->getText(), "QX4");
+    ASSERT_TRUE (t.isShown ("installButton2"));
+
+    // The first install button has the focus from the start; Tab goes
+    // round in the order of the screen, shift-Tab back.
+    EXPECT_EQ (focusedId(), "installButton0");
+    juce::StringArray visited;
+
+    for (int i = 0; i < 6; ++i)
+    {
+        press (t, juce::KeyPress (juce::KeyPress::tabKey));
+        visited.add (focusedId());
+    }
+
+    EXPECT_EQ (visited.joinIntoString (" "), "installButton1 installButton2 languageButton logButton deviceCombo installButton0");
+    press (t, juce::KeyPress (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier, 0));
+    EXPECT_EQ (focusedId(), "deviceCombo");
+    screen.capture ("9-keyboard-focus-outline");
+
+    // What a screen reader finds.
+    juce::StringArray named;
+    expectEveryControlNamed (*t.window.getAccessibilityHandler(), named);
+    EXPECT_TRUE (named.contains ("languageButton: " + t.ui->getLocalisedText ("switch_language"))) << named.joinIntoString ("\n");
+    EXPECT_TRUE (named.contains ("installButton0: " + t.find<juce::Button> ("installButton0")->getButtonText()));
+
+    // An install request locks the language and the device box against
+    // every way in: keys, their menus, a screen reader's actions.
+    press (t, juce::KeyPress (juce::KeyPress::tabKey));
+    press (t, juce::KeyPress (juce::KeyPress::returnKey));
+    ASSERT_EQ (t.ui->getSelection().url, "https://h/tm.zip");
+    t.ui->updateStatus ("10.000000% 300000");
+    ASSERT_TRUE (t.isShown ("cancelButton"));
+
+    const auto language = t.ui->getLanguage();
+    auto* box = t.find<juce::ComboBox> ("deviceCombo");
+    auto* languageButton = t.find<juce::Button> ("languageButton");
+
+    box->grabKeyboardFocus();
+    for (const auto key : { juce::KeyPress::downKey, juce::KeyPress::upKey, juce::KeyPress::returnKey, juce::KeyPress::spaceKey })
+        press (t, juce::KeyPress (key));
+    box->getAccessibilityHandler()->getActions().invoke (juce::AccessibilityActionType::press);
+    box->getAccessibilityHandler()->getActions().invoke (juce::AccessibilityActionType::showMenu);
+    t.settle (200);
+    EXPECT_EQ (box->getText(), "QX4");
+    EXPECT_FALSE (box->isPopupActive());
+
+    languageButton->grabKeyboardFocus();
+    press (t, juce::KeyPress (juce::KeyPress::returnKey));
+    languageButton->getAccessibilityHandler()->getActions().invoke (juce::AccessibilityActionType::press);
+    t.settle (200);
+    EXPECT_EQ (t.ui->getLanguage(), language);
+
+    // Escape asks the Cancel question; the request's end gives the focus
+    // back to the button that started it, or, when that one stays greyed
+    // out as an installed package's does, to the next.
+    LogCapture log;
+    press (t, juce::KeyPress (juce::KeyPress::escapeKey));
+    EXPECT_TRUE (log.contains ("<InterfaceComponent::buttonClicked> click button: quit download"));
+    t.settle (300);
+    juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+    t.ui->updateStatus ("Download error");
+    t.settle (200);
+    EXPECT_EQ (focusedId(), "installButton0");
+
+    press (t, juce::KeyPress (juce::KeyPress::returnKey));
+    t.ui->updateStatus ("Installed");
+    t.settle (200);
+    EXPECT_EQ (focusedId(), "installButton1");
+
+    // Six packages wrap onto two rows inside the window, in both languages.
+    dismissAlerts (t.window);
+    run ({ "xdotool", "mousemove", "5", "5" });
+    const std::unordered_map<juce::String, juce::StringArray> novaTypes { { "Nova", { "tesselmax_notqt+dri", "qx4", "plugin", "keyweave", "vortexdeck", "tessel" } } };
+    juce::StringArray novaOffers;
+
+    for (const auto* code : { "tesselmax_notqt+dri", "qx4", "plugin", "keyweave", "vortexdeck", "tessel" })
+        novaOffers.add ("<Nova," + juce::String (code) + "win10/win11cn/en64bit>https://h/" + juce::String (code).retainCharacters ("abcdefghijklmnopqrstuvwxyz") + ".zip");
+
+    t.setDevices ({ "Nova" }, novaTypes, { { "Nova", novaOffers } });
+
+    for (const auto* shot : { "10-six-packages-cn", "11-six-packages-en" })
+    {
+        ASSERT_TRUE (t.isShown ("installButton5"));
+
+        for (int i = 0; i < 6; ++i)
+        {
+            const auto bounds = t.find ("installButton" + juce::String (i))->getBounds();
+            EXPECT_TRUE (t.ui->getLocalBounds().contains (bounds)) << shot << " button " << i;
+            EXPECT_FALSE (bounds.intersects (t.find ("logButton")->getBounds())) << shot << " button " << i;
+        }
+
+        screen.capture (shot);
+        t.click ("languageButton");
+    }
 }

@@ -118,3 +118,36 @@ TEST (ExecutableResources, AThirtyTwoBitWindowsGuiProgram)
     EXPECT_EQ (WindowsTestSupport::readPeMachine (program()), IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ (WindowsTestSupport::readPeSubsystem (program()), IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
+
+TEST (ExecutableResources, TheManifestDeclaresPerMonitorScalingAndTheWindowsVersionsItIsMadeFor)
+{
+    const auto manifest = readManifest (program());
+    ASSERT_NE (manifest, nullptr);
+
+    juce::StringArray supported;
+    juce::String awareness, aware;
+
+    for (auto* element : manifest->getChildIterator())
+    {
+        if (element->hasTagNameIgnoringNamespace ("compatibility"))
+            if (auto* application = element->getChildByName ("application"))
+                for (auto* os : application->getChildWithTagNameIterator ("supportedOS"))
+                    supported.add (os->getStringAttribute ("Id").toLowerCase());
+
+        if (element->hasTagNameIgnoringNamespace ("application"))
+            if (auto* settings = element->getChildByName ("windowsSettings"))
+            {
+                if (auto* value = settings->getChildByName ("dpiAwareness"))
+                    awareness = value->getAllSubText().trim();
+                if (auto* value = settings->getChildByName ("dpiAware"))
+                    aware = value->getAllSubText().trim();
+            }
+    }
+
+    // Windows 7, 8, 8.1 and 10 (which Windows 11 shares).
+    for (const auto* id : { "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" })
+        EXPECT_TRUE (supported.contains (id)) << id;
+
+    EXPECT_EQ (awareness, "PerMonitorV2, PerMonitor");
+    EXPECT_EQ (aware, "true/pm");
+}
