@@ -1,7 +1,13 @@
 #include "platform/ProgramStartService.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 namespace platform
 {
@@ -22,6 +28,72 @@ namespace
             return true;
 
         return length == 4 && start[0] == 0x7f && start[1] == 'E' && start[2] == 'L' && start[3] == 'F';
+    }
+
+    /** A program started with posix_spawn, its output going nowhere.
+
+        Not juce::ChildProcess: its child allocates between fork and exec,
+        and under AddressSanitizer a fork taken while another thread holds
+        the sanitizer's allocator lock leaves that child spinning for ever,
+        holding the output pipe, so the wait for the installer never ends.
+        posix_spawn runs nothing of ours in the child.
+    */
+    class SpawnedProgram final : public RunningProgram
+    {
+    public:
+        explicit SpawnedProgram (pid_t processToWaitFor) : pid (processToWaitFor) {}
+
+        ~SpawnedProgram() override
+        {
+            // Reaped if it has ended; one still running is left to run on.
+            if (! reaped)
+                waitpid (pid, nullptr, WNOHANG);
+        }
+
+        juce::uint32 waitForExit() override
+        {
+            int status = 0;
+
+            while (waitpid (pid, &status, 0) < 0)
+                if (errno != EINTR)
+                    return 0;
+
+            reaped = true;
+            return WIFEXITED (status) ? (juce::uint32) WEXITSTATUS (status) : 0;
+        }
+
+    private:
+        const pid_t pid;
+        bool reaped = false;
+    };
+
+    /** Starts `commandLine` with its standard output and error on /dev/null:
+        the process, or 0 when it could not be started.
+    */
+    pid_t spawn (const juce::StringArray& commandLine)
+    {
+        std::vector<std::string> arguments;
+
+        for (const auto& argument : commandLine)
+            arguments.push_back (argument.toStdString());
+
+        std::vector<char*> argv;
+
+        for (auto& argument : arguments)
+            argv.push_back (argument.data());
+
+        argv.push_back (nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init (&actions);
+        posix_spawn_file_actions_addopen (&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen (&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+
+        pid_t pid = 0;
+        const auto result = posix_spawn (&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy (&actions);
+        return result == 0 ? pid : 0;
     }
 
     class SimulatedProgramStart final : public ProgramStartService
@@ -45,12 +117,12 @@ namespace
 
             juce::StringArray commandLine (program.getFullPathName());
             commandLine.addArray (arguments);
-            auto running = std::make_unique<ChildProcessProgram>();
+            const auto pid = spawn (commandLine);
 
-            if (! running->process.start (commandLine, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+            if (pid <= 0)
                 return nullptr;
 
-            return running;
+            return std::make_unique<SpawnedProgram> (pid);
         }
 
         // The simulated host has no administrator accounts to ask for: the
