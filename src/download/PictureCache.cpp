@@ -25,14 +25,18 @@ juce::File PictureCache::keptFileFor (const juce::String& address) const
 
 juce::File PictureCache::partFileFor (const juce::File& kept) const
 {
-    // Its own file per fetch: two fetches of one picture may overlap.
-    return folder.getChildFile (kept.getFileName() + ".part").getNonexistentSibling (false);
+    // Its own file per fetch: two fetches of one picture may overlap, and a
+    // name chosen as "not there yet" would be chosen by both before either
+    // has made its file.
+    return folder.getChildFile (kept.getFileName() + "." + juce::Uuid().toString().substring (0, 12) + ".part");
 }
 
 juce::Image PictureCache::getKept (const juce::String& address) const
 {
+    // Read from the file each time: JUCE's image cache keys by path and
+    // would hand back the picture kept before as long as it is shown.
     const auto kept = keptFileFor (address);
-    return kept.existsAsFile() ? juce::ImageCache::getFromFile (kept) : juce::Image();
+    return kept.existsAsFile() ? juce::ImageFileFormat::loadFrom (kept) : juce::Image();
 }
 
 juce::Image PictureCache::accept (bool arrived, const juce::String& address, const juce::File& part, const juce::File& kept)

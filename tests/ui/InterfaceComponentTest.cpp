@@ -631,6 +631,12 @@ TEST (InterfaceComponent, PicturesAreCachedBelowTheHostAndDrawnInTheirBox)
     EXPECT_EQ (pixel (588, 198), juce::Colours::red);
     EXPECT_EQ (pixel (588, 202), juce::Colours::white) << "280 x 140 at (310, 60)";
 
+    // A picture changed on the server is the one shown after the next
+    // fetch, although the old one is still on screen.
+    (site / "pictures/wide.png").deleteFile();
+    writePicture ("pictures/wide.png", 400, 200, juce::Colours::green);
+    EXPECT_EQ (t.ui->loadImage ("Wide").getPixelAt (10, 10), juce::Colours::green);
+
     // An error page keeps the copy from before; an address without a file name stores nothing.
     (site / "pictures/wide.png").deleteFile();
     const auto cachedBytes = [&]
