@@ -10,36 +10,52 @@
 
 namespace InstallerRetry
 {
-juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer)
+juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs)
 {
     InstallMonitor watcher (selection.deviceName);
-    launchInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+    const auto run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
 
-    if (! watcher.findInstallerWindow())
-        return {};
+    if (run == nullptr)
+    {
+        juce::Logger::writeToLog ("<InstallerRetry> The installer could not be started: " + installer.getFullPathName());
+        return StatusText::installError;
+    }
 
-    const auto outcome = watcher.analyseWindow();
+    if (watcher.findInstallerWindow())
+    {
+        const auto outcome = watcher.analyseWindow();
 
-    if (outcome == InstallMonitor::resultDone)
-        return StatusText::installed;
+        if (outcome == InstallMonitor::resultDone)
+            return StatusText::installed;
 
-    if (StatusText::isInstallerFailure (outcome))
-        return outcome;
+        if (StatusText::isInstallerFailure (outcome))
+            return outcome;
+    }
 
-    return {};
+    // No page that tells: the installer's own word, once it has ended.
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) endWaitMs;
+
+    while (! run->hasEnded() && juce::Time::getMillisecondCounter() < end)
+        juce::Thread::sleep (100);
+
+    if (! run->hasEnded())
+        return StatusText::timeOut;
+
+    const auto code = run->getExitCode();
+    juce::Logger::writeToLog ("<InstallerRetry> The installer ended with exit code " + juce::String (code));
+    return InstallerRun::meansInstalled (code) ? StatusText::installed : StatusText::installError;
 }
 
 void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus)
 {
     const auto retry = [selection, installer, onStatus]
     {
-        const auto status = launchAndLookOnce (selection, installer);
+        const auto status = launchAndLookOnce (selection, installer, endWaitLimitMs);
 
         const auto report = [onStatus, status]
         { onStatus (status); };
 
-        if (status.isNotEmpty())
-            juce::MessageManager::callAsync (report);
+        juce::MessageManager::callAsync (report);
     };
 
     if (! runOnDetachedThread (retry))
@@ -54,6 +70,7 @@ bool retryLastInstaller (const Selection& selection, std::function<void (const j
     if (! installer.existsAsFile())
     {
         juce::Logger::writeToLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        onStatus (StatusText::installError);
         return false;
     }
 

@@ -13,20 +13,28 @@
 */
 namespace InstallerRetry
 {
-/** Starts `installer` for the request and reads its dialog once: "Installed"
-    when the page says the installation is done, the installer's own failure
-    text when it shows one, empty otherwise. Pressing the dialog's button
-    waits for the installer, so this runs off the message thread.
-*/
-juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer);
+/** How long a retried installer whose dialog tells nothing is waited for. */
+constexpr int endWaitLimitMs = 10 * 60 * 1000;
 
-/** launchAndLookOnce on a thread of its own; a status that came of it is
+/** Starts `installer` for the request and reads its dialog once:
+    "Installed" when the page says the installation is done, the installer's
+    own failure text when it shows one. Otherwise (no dialog, or a page that
+    is the user's to answer) the installer's exit code decides once it has
+    ended: "Installed" or "Install error", and "Time out" when it has not
+    ended within `endWaitMs`. "Install error" at once when it cannot be
+    started. Pressing the dialog's button and waiting for the end take time,
+    so this runs off the message thread.
+*/
+juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs = endWaitLimitMs);
+
+/** launchAndLookOnce on a thread of its own; the status that came of it is
     handed to `onStatus` on the message thread.
 */
 void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus);
 
 /** The Retry button's work: launchInBackground with the last download's
-    installer. False, with a run-log line, when that installer is gone.
+    installer. When that installer is gone: a run-log line, "Install error"
+    to `onStatus` at once, and false.
 */
 bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus);
 } // namespace InstallerRetry

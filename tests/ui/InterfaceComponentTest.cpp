@@ -505,11 +505,12 @@ TEST (InterfaceComponent, InstallerFailureShowsItsTextAndOffersRetry)
     t.find ("deviceCombo")->getInterceptsMouseClicks (ownClicks, childClicks);
     EXPECT_TRUE (ownClicks);
 
-    // Retry without an installer from the last download only logs.
+    // Retry without an installer from the last download says so at once.
     lastInstallerPath = (t.host / "Temp/VelmoraTmp/missing/setup.exe").getFullPathName();
     t.click ("retryButton");
     EXPECT_TRUE (log.contains ("<handleDownloadResult> package not found in: " + lastInstallerPath));
     EXPECT_FALSE (t.isShown ("retryButton"));
+    EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("install_error"));
 }
 
 TEST (InterfaceComponent, CancelledDownloadLeavesABlankStatusOtherwiseAServerError)
@@ -665,6 +666,32 @@ TEST (InterfaceComponent, PictureBoxKeepsTheProportions)
     EXPECT_EQ (InterfaceComponent::getPictureBox (100, 200), juce::Rectangle<int> (360, 60, 75, 150));
     EXPECT_EQ (InterfaceComponent::getPictureBox (300, 7), juce::Rectangle<int> (310, 60, 280, 6));
     EXPECT_TRUE (InterfaceComponent::getPictureBox (0, 0).isEmpty());
+}
+
+TEST (InterfaceComponent, RetryThatSeesNoTellingDialogEndsWithTheInstallersOwnWord)
+{
+    InterfaceTestWindow t;
+    FakeInstaller::EndGuard endGuard { t.host.getFolder() };
+    handOverQx4 (t);
+    t.click ("installButton0");
+    t.ui->updateStatus ("Unfortunately the installation failed. (7)");
+
+    const std::pair<juce::File, const char*> cases[] = {
+        { FakeInstaller::placeAt (t.host / "Temp/VelmoraTmp/Tessel Max 2.1/Setup.silent.exe"), "installed" }, // no dialog, exit code 0
+        { t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/Fails.exe", "#!/bin/sh\nexit 3\n"), "install_error" },
+        { t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/NotAProgram.exe", "MZ but not a program"), "install_error" }, // never starts
+    };
+
+    for (const auto& [installer, key] : cases)
+    {
+        t.ui->updateStatus ("Unfortunately the installation failed. (7)");
+        ASSERT_TRUE (t.isShown ("retryButton"));
+        lastInstallerPath = installer.getFullPathName();
+        t.click ("retryButton");
+        EXPECT_TRUE (runMessageLoopUntil ([&]
+                                          { return t.textOf ("statusLabel").endsWith (t.ui->getLocalisedText (key)); }))
+            << installer.getFileName() << ": " << t.textOf ("statusLabel");
+    }
 }
 
 TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
