@@ -194,17 +194,20 @@ void DownloadMonitor::takeLaunch()
         return;
     }
 
+    // Nothing runs whose dialog could be watched or whose end awaited.
+    if (launch->kind == DownloadResult::Launch::Kind::notStarted)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer could not be started: " + launch->installer.getFullPathName());
+        endRequest (StatusText::installError);
+        return;
+    }
+
     watchingDialogs = needsDialogWatch (selection);
 
     // A package whose dialogs nobody answers is judged a moment after its
     // start, whichever rule named it.
     if (DownloadResult::reportsOwnOutcome (selection, *settings) || ! watchingDialogs)
-    {
-        if (launch->kind == DownloadResult::Launch::Kind::notStarted)
-            statusCallback (StatusText::installError);
-        else
-            settleAt = juce::Time::getMillisecondCounter() + (juce::uint32) DownloadResult::settleTimeMs;
-    }
+        settleAt = juce::Time::getMillisecondCounter() + (juce::uint32) DownloadResult::settleTimeMs;
 
     if (! watchingDialogs)
     {

@@ -140,6 +140,26 @@ TEST (DownloadMonitor, WatchedPackageGoesFromDownloadToInstalledThroughItsDialog
     EXPECT_EQ (lastInstallerPath, installer.getFullPathName());
 }
 
+TEST (DownloadMonitor, WatchedInstallerThatCannotStartEndsTheRequestAtOnce)
+{
+    // A package whose "installer" is no program: Windows refuses to start it.
+    MonitoredRequest request;
+    juce::ZipFile::Builder zip;
+    zip.addEntry (new juce::MemoryInputStream (juce::MemoryBlock ("not a program", 13), true), 9, "Tessel Max 2.1/QX4 Tessel Max Setup.exe", juce::Time::getCurrentTime());
+    juce::MemoryOutputStream bytes;
+    ASSERT_TRUE (zip.writeToStream (bytes, nullptr));
+    request.publish ("tesselmax/TesselMax_2.1.zip", {});
+    (request.packages / "tesselmax/TesselMax_2.1.zip").replaceWithData (bytes.getData(), bytes.getDataSize());
+    chooseTesselMaxNewBuildWithDriver();
+
+    request.start ("tesselmax/TesselMax_2.1.zip", "Tessel Max");
+
+    // Well before the 30 s after which the watch would give up on a dialog.
+    ASSERT_TRUE (request.waitFor (StatusText::installError, 15000)) << request.getStatuses().joinIntoString ("\n");
+    EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded, StatusText::installError));
+    EXPECT_FALSE (request.monitor->isTimerRunning()) << "nothing is left to watch";
+}
+
 TEST (DownloadMonitor, InstallerFailurePageGivesItsOwnText)
 {
     MonitoredRequest request;
