@@ -147,18 +147,32 @@ TEST_F (HostProbeForWindowsVersion, TheSystemFillsTheWholeExtendedRecordThatItsS
 //==============================================================================
 // The product is a 32-bit process: on the 64-bit Windows of the prefix it
 // runs under WOW64. Run by the 32-bit build only.
-TEST (HostProbeAs32BitProcess, A64BitWindowsIsReportedAsSuchByWow64)
+namespace
 {
-    // Independent evidence: only a 64-bit Windows has a SysWOW64 folder.
+/** Independent evidence: only a 64-bit Windows has a SysWOW64 folder. */
+bool prefixIsA64BitWindows()
+{
     wchar_t wow64Folder[MAX_PATH] = {};
-    const auto is64BitWindows = GetSystemWow64DirectoryW (wow64Folder, MAX_PATH) != 0;
-    ASSERT_TRUE (is64BitWindows) << "the test prefix is a 64-bit Windows";
+    return GetSystemWow64DirectoryW (wow64Folder, MAX_PATH) != 0;
+}
 
+/** What the platform's WOW64 query found, the function and its call always. */
+void expectWow64Answer (bool isWow64, bool nativeSystemIs64Bit)
+{
     const auto answer = platform::wow64().lookUpAndCallIsWow64Process();
     EXPECT_TRUE (answer.functionFound);
     EXPECT_TRUE (answer.callSucceeded);
-    EXPECT_TRUE (answer.isWow64);
-    EXPECT_FALSE (answer.nativeSystemIs64Bit) << "a 32-bit process leaves the question to WOW64";
+    EXPECT_EQ (answer.isWow64, isWow64);
+    EXPECT_EQ (answer.nativeSystemIs64Bit, nativeSystemIs64Bit);
+}
+} // namespace
+
+TEST (HostProbeAs32BitProcess, A64BitWindowsIsReportedAsSuchByWow64)
+{
+    ASSERT_TRUE (prefixIsA64BitWindows()) << "the test prefix is a 64-bit Windows";
+
+    // A 32-bit process leaves the question to WOW64.
+    expectWow64Answer (true, false);
     EXPECT_TRUE (platform::wow64().callIsWow64Process());
 
     EXPECT_EQ (getSystemBitness(), "64");
@@ -179,14 +193,8 @@ TEST (HostProbeAs32BitProcess, TheSystemToolFolderReachesThe64BitSystemFiles)
 // 64-bit build only.
 TEST (HostProbeAs64BitProcess, A64BitWindowsIsReportedAsSuchByTheProcessor)
 {
-    wchar_t wow64Folder[MAX_PATH] = {};
-    ASSERT_NE (GetSystemWow64DirectoryW (wow64Folder, MAX_PATH), 0u) << "the test prefix is a 64-bit Windows";
-
-    const auto answer = platform::wow64().lookUpAndCallIsWow64Process();
-    EXPECT_TRUE (answer.functionFound);
-    EXPECT_TRUE (answer.callSucceeded);
-    EXPECT_FALSE (answer.isWow64);
-    EXPECT_TRUE (answer.nativeSystemIs64Bit);
+    ASSERT_TRUE (prefixIsA64BitWindows()) << "the test prefix is a 64-bit Windows";
+    expectWow64Answer (false, true);
 
     EXPECT_EQ (getSystemBitness(), "64");
     EXPECT_EQ (getOsName(), "win10");
@@ -210,13 +218,8 @@ TEST (HostProbeUnderWine, ShellFoldersAreTheUsersWindowsFolders)
 // Run only in a 32-bit prefix (by flow/whole-flow.sh win32).
 TEST (HostProbeOn32BitWindows, NoWow64BitnessThirtyTwoAndTheToolsInSystem32)
 {
-    wchar_t wow64Folder[MAX_PATH] = {};
-    ASSERT_EQ (GetSystemWow64DirectoryW (wow64Folder, MAX_PATH), 0u) << "the prefix is a 32-bit Windows";
-
-    const auto answer = platform::wow64().lookUpAndCallIsWow64Process();
-    EXPECT_TRUE (answer.functionFound);
-    EXPECT_TRUE (answer.callSucceeded);
-    EXPECT_FALSE (answer.isWow64);
+    ASSERT_FALSE (prefixIsA64BitWindows()) << "the prefix is a 32-bit Windows";
+    expectWow64Answer (false, false);
 
     EXPECT_EQ (getSystemBitness(), "32");
     EXPECT_EQ (getSystemToolFolder(), "C:\\Windows\\System32");
