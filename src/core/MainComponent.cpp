@@ -195,10 +195,10 @@ void MainComponent::startDownload (const Selection& selection,
             safeThis->downloadMonitor.reset();
     };
 
-    const auto onStatus = [letGo, reportStatus] (const juce::String& status)
+    const auto onStatus = [safeThis, letGo, reportStatus] (const juce::String& status)
     {
-        if (StatusText::isTerminal (status))
-            juce::Timer::callAfterDelay (100, letGo);
+        if (StatusText::isTerminal (status) && safeThis != nullptr)
+            safeThis->monitorRelease.callAfter (100, letGo);
 
         reportStatus (status);
     };

@@ -96,6 +96,11 @@ private:
     juce::String listAddress;
     DelayedCall launchOffer;
 
+    /** Lets the monitor of a finished request go; a pending call goes with
+        this component (a Timer::callAfterDelay still pending at exit leaked).
+    */
+    DelayedCall monitorRelease;
+
     /** How long after "Installed" the installed program's shortcut is looked for. */
     static constexpr int shortcutPauseMs = 2000;
 
