@@ -83,7 +83,7 @@ StratosetApplication::MainWindow::MainWindow (const juce::String& name)
     setUsingNativeTitleBar (true);
 
     // On X11 JUCE maps the window when the native title bar recreates it; it
-    // stays hidden until its content (and the device list) is ready.
+    // stays hidden until its content is ready.
     if (auto* peer = getPeer(); peer != nullptr && ! isVisible())
         peer->setVisible (false);
 

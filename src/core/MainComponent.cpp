@@ -25,8 +25,9 @@ MainComponent::MainComponent()
 
     strings = LocalisedStrings::parseEmbeddedTable();
 
-    // The window opens only once the list download has ended.
-    deviceListValid = downloadXml();
+    // The list is fetched in the background: the window opens at once, and
+    // the watch's ticks take the attempt's end.
+    downloadXml();
 
     addAndMakeVisible (interfaceComponent);
     interfaceComponent.addChangeListener (this);
@@ -261,11 +262,8 @@ void MainComponent::offerToLaunch (const juce::File& program, const juce::String
 //==============================================================================
 void MainComponent::timerCallback()
 {
-    if (! deviceListValid)
-    {
-        watchForList();
+    if (! deviceListValid && ! watchForList())
         return;
-    }
 
     const auto pids = DeviceWatch::sorted (scanConnectedProductIds());
 
@@ -323,13 +321,13 @@ void MainComponent::askToLeaveManualMode (const juce::StringArray& pids)
                                         juce::ModalCallbackFunction::create (onAnswer));
 }
 
-void MainComponent::watchForList()
+bool MainComponent::watchForList()
 {
     // An attempt runs in the background; the ticks meanwhile only look at it.
     if (listFetch != nullptr)
     {
         if (! listFetch->isFinished())
-            return;
+            return false;
 
         const auto arrived = listFetch->hasArrived();
         listFetch.reset();
@@ -338,17 +336,25 @@ void MainComponent::watchForList()
         {
             pluginWebUrl = *page;
             deviceListValid = true;
+
+            // The first attempt's list is simply there, as if fetched before
+            // the window opened: this tick goes on to the devices.
+            if (! listAttemptFailed)
+                return true;
+
             interfaceComponent.updateStatus (StatusText::serverReconnect);
             juce::Logger::writeToLog ("<MainComponent::timerCallback> reconnected!");
-            return;
+            return false;
         }
     }
 
+    listAttemptFailed = true;
     obtainDetected();
     interfaceComponent.updateStatus (StatusText::serverError);
 
     chooseListFile();
     listFetch = DeviceListDownload::startFetch (listAddress, listFile);
+    return false;
 }
 
 void MainComponent::chooseListFile()
@@ -361,10 +367,12 @@ void MainComponent::chooseListFile()
                                                          getOsName());
 }
 
-bool MainComponent::downloadXml()
+void MainComponent::downloadXml()
 {
+    deviceListValid = false;
+    listAttemptFailed = false;
     chooseListFile();
-    return DeviceListDownload::fetch (listAddress, listFile);
+    listFetch = DeviceListDownload::startFetch (listAddress, listFile);
 }
 
 juce::String MainComponent::getLocalisedText (const juce::String& key) const

@@ -37,12 +37,11 @@ public:
     */
     juce::String getLocalisedText (const juce::String& key) const;
 
-    /** Fetches the device list into a new listFile in the temporary folder
-        and publishes its plug-in page; true when a list arrived. Blocks
-        until the download has ended, at most the list's time limit: only
-        for the start, before the window is shown.
+    /** Starts the first fetch of the device list into a new listFile in the
+        temporary folder, in the background; deviceListValid stays false
+        until a tick takes its end (see watchForList).
     */
-    bool downloadXml();
+    void downloadXml();
 
     /** Offers the packages of the connected devices (lastPids). */
     void obtainDetected();
@@ -69,9 +68,12 @@ public:
 
 private:
     /** While the list is not valid: takes the end of the running attempt,
-        or shows "Server error" and starts the next one.
+        or shows "Server error" and starts the next one. True when the first
+        attempt has just brought the list, so that the tick goes on to the
+        devices at once; a list that comes after a failed attempt is a
+        reconnection, whose tick ends there.
     */
-    void watchForList();
+    bool watchForList();
     void chooseListFile();
     void askToLeaveManualMode (const juce::StringArray& pids);
     void offerToLaunch (const juce::File& program, const juce::String& software);
@@ -94,6 +96,7 @@ private:
     juce::File offeredProgram;
     std::unique_ptr<FileFetch> listFetch;
     juce::String listAddress;
+    bool listAttemptFailed = false;
     DelayedCall launchOffer;
 
     /** Lets the monitor of a finished request go; a pending call goes with

@@ -30,7 +30,7 @@ class World
 {
 public:
     explicit World (bool publishList = true, const juce::String& limitRate = {})
-        : server (served.getFolder(), limitRate)
+        : server (served.getFolder(), limitRate), listPublished (publishList)
     {
         host.setWindowsVersion ("10.0.19045");
         host.setWow64 (true);
@@ -65,11 +65,18 @@ public:
         cancelRequested = false;
     }
 
+    /** Opens the window; a published list is then in (its first fetch runs
+        in the background, and a tick takes its end).
+    */
     void start()
     {
         main = std::make_unique<MainComponent>();
         window.setContentNonOwned (main.get(), true);
         window.setVisible (true);
+
+        if (listPublished)
+            runMessageLoopUntil ([]
+                                 { return deviceListValid.load(); });
     }
 
     void publishArchive (const juce::String& path, const juce::String& installerName)
@@ -160,6 +167,7 @@ public:
     FakeInstaller::EndGuard endGuard { host.getFolder() };
     TemporaryFolder served;
     LoopbackNginx server;
+    bool listPublished;
     ScopedDeploymentSettings servers { server.getBaseUrl() };
     LogCapture log;
     juce::DocumentWindow window { "Stratoset 1.1.17", juce::Colours::white, 0 };

@@ -6,6 +6,7 @@
 #include "support/ClosedLoopbackPort.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackNginx.h"
+#include "support/MessageLoop.h"
 #include "support/SimulatedHostFolder.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/InterfaceComponent.h"
@@ -34,7 +35,6 @@ TEST (MainComponent, StartsAt600x400InTheRegionsLanguageWithItsWatchTimer)
     EXPECT_EQ (main.getTimerInterval(), 500);
     EXPECT_EQ (uiLanguage, "cn");
     EXPECT_EQ (main.getLocalisedText ("product"), juce::String::fromUTF8 ("产品型号："));
-    EXPECT_FALSE (deviceListValid) << "no server: construction goes on without a list";
 }
 
 TEST (MainComponent, LooksTextsUpInTheCurrentInterfaceLanguage)
@@ -54,7 +54,14 @@ TEST (MainComponent, LooksTextsUpInTheCurrentInterfaceLanguage)
     EXPECT_EQ (main.getLocalisedText ("driver_error"), "driver_error");
 }
 
-TEST (MainComponent, FetchesTheDeviceListFromTheDownloadServerWhileItIsBuilt)
+/** Waits for the list's first attempt to end, as the watch's ticks take it. */
+bool listAttemptEnded (const LogCapture& log)
+{
+    return runMessageLoopUntil ([&]
+                                { return deviceListValid.load() || log.countContaining ("MainComponent > Failed to download XML file: ") > 0; });
+}
+
+TEST (MainComponent, FetchesTheDeviceListFromTheDownloadServerInTheBackground)
 {
     SimulatedHostFolder host;
     host.setWindowsVersion ("10.0.19045");
@@ -73,7 +80,9 @@ TEST (MainComponent, FetchesTheDeviceListFromTheDownloadServerWhileItIsBuilt)
     {
         MainComponent main;
 
+        ASSERT_TRUE (listAttemptEnded (log));
         EXPECT_TRUE (deviceListValid);
+        EXPECT_FALSE (log.contains ("<MainComponent::timerCallback> reconnected!")) << "a list there from the start is no reconnection";
         EXPECT_EQ (pluginWebUrl, "https://www.example.test/plugins");
 
         const auto lists = listFilesIn (host);
@@ -86,8 +95,33 @@ TEST (MainComponent, FetchesTheDeviceListFromTheDownloadServerWhileItIsBuilt)
 
     server.stop();
     MainComponent withoutServer;
+    ASSERT_TRUE (listAttemptEnded (log));
     EXPECT_FALSE (deviceListValid);
     EXPECT_TRUE ((host / "Temp").findChildFiles (juce::File::findFilesAndDirectories, true).isEmpty()) << "a failed download leaves nothing behind";
+}
+
+TEST (MainComponent, OpensAtOnceAndSaysNothingOfTheServerWhileItsListIsOnItsWay)
+{
+    SimulatedHostFolder host;
+
+    // Connections are taken into the listener's backlog and never answered.
+    juce::StreamingSocket silent;
+    ASSERT_TRUE (silent.createListener (0, "127.0.0.1"));
+    const ScopedDeploymentSettings servers ("http://127.0.0.1:" + juce::String (silent.getBoundPort()));
+    LogCapture log;
+
+    // The list may take its whole limit of ten seconds; the window waits for none of it.
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    MainComponent main;
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 5000.0);
+
+    // Ticks come and go while the attempt runs: no failure is reported
+    // before it has failed.
+    runMessageLoopFor (1600);
+    EXPECT_FALSE (deviceListValid);
+    EXPECT_EQ (log.countContaining ("MainComponent > Failed to download XML file: "), 0);
+    const auto* notice = dynamic_cast<juce::Label*> (main.getChildComponent (0)->findChildWithID ("noticeLabel"));
+    EXPECT_TRUE (notice == nullptr || notice->getText() != main.getLocalisedText ("reconnect")) << "no \"Server error\" notice yet";
 }
 
 TEST (MainComponent, FetchesTheCloudListOverPlainHttpOnWindows7)
@@ -106,7 +140,9 @@ TEST (MainComponent, FetchesTheCloudListOverPlainHttpOnWindows7)
     const ScopedDeploymentSettings servers (https);
 
     {
+        LogCapture firstLog;
         MainComponent main;
+        ASSERT_TRUE (listAttemptEnded (firstLog));
         EXPECT_TRUE (deviceListValid);
     }
 
@@ -116,6 +152,7 @@ TEST (MainComponent, FetchesTheCloudListOverPlainHttpOnWindows7)
     host.setWindowsVersion ("10.0.19045");
     LogCapture log;
     MainComponent main;
+    ASSERT_TRUE (listAttemptEnded (log));
     EXPECT_FALSE (deviceListValid) << "Windows 10 keeps https";
     EXPECT_TRUE (log.contains ("MainComponent > Failed to download XML file: " + https + "/list_20260509_1.1.16.xml"));
 }
