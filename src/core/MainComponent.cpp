@@ -1,5 +1,6 @@
 #include "core/MainComponent.h"
 
+#include "base/DetachedThread.h"
 #include "base/ProcessState.h"
 #include "core/CatalogueAssembly.h"
 #include "core/DeviceWatch.h"
@@ -14,7 +15,6 @@
 #include "download/StatusText.h"
 #include "platform/ProgramStartService.h"
 #include "platform/ShellFolderService.h"
-#include "platform/ShortcutService.h"
 #include "ui/CustomLookAndFeel.h"
 #include "ui/LocalisedStrings.h"
 
@@ -239,15 +239,13 @@ void MainComponent::offerToLaunch (const juce::File& program, const juce::String
 
     auto onAnswer = [program] (int answer)
     {
-        // The program starts in its own folder; the process's folder stays as it was.
-        auto& shortcuts = platform::shortcuts();
-        const auto previous = shortcuts.getCurrentDirectory();
-        shortcuts.setCurrentDirectory (program.getParentDirectory());
-
+        // The shell may take seconds to return from a start (waiting for the
+        // program to come up, or checking where it came from): that wait is
+        // a thread's of its own, never the window's. The program starts in
+        // its own folder; the process's folder stays as it was.
         if (answer == 1)
-            platform::programStarter().launch (program);
-
-        shortcuts.setCurrentDirectory (previous);
+            runOnDetachedThread ([program]
+                                 { platform::programStarter().launch (program); });
     };
 
     juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::QuestionIcon,

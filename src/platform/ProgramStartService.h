@@ -62,9 +62,12 @@ public:
                                                                   const juce::StringArray& arguments,
                                                                   juce::uint32& failureCode) = 0;
 
-    /** Starts `program` on its own, without arguments and without waiting for
-        it, the way the shell opens a program (File::startAsProcess on
-        Windows). False when it could not be started.
+    /** Starts `program` on its own, in its own folder (the folder it lies in
+        is its current directory), without arguments and without waiting for
+        it, the way the shell opens a program (ShellExecute on Windows). False
+        when it could not be started. The shell may take its time to return
+        (it may wait for the program to come up, or check its origin first):
+        never called on the message thread.
     */
     virtual bool launch (const juce::File& program) = 0;
 

@@ -22,11 +22,6 @@ public:
     /** The file the shortcut points to; the shortcut itself when it points nowhere. */
     virtual juce::File getShortcutTarget (const juce::File& shortcut) = 0;
 
-    virtual juce::File getCurrentDirectory() = 0;
-
-    /** SetCurrentDirectoryW on Windows. */
-    virtual bool setCurrentDirectory (const juce::File& folder) = 0;
-
     static std::unique_ptr<ShortcutService> createNative();
 };
 

@@ -31,7 +31,9 @@ done
 ranges="$(grep -c ' 206 "bytes=' "$work/nginx/access.log" || true)"
 [ "$ranges" -ge 8 ] || fail "the package came in $ranges range answers, not 8"
 
-[ -f "$STRATOSET_SIMULATED_HOST/Program Files/Velmora/QX4 Tessel Max/QX4TesselMax.exe.started" ] || fail "the installed program did not start"
+started="$STRATOSET_SIMULATED_HOST/Program Files/Velmora/QX4 Tessel Max/QX4TesselMax.exe.started"
+wait_for 10 test -f "$started" || fail "the installed program did not start"
+[ "$(head -n 1 "$started")" = "$(dirname "$started")" ] || fail "the installed program started in $(head -n 1 "$started"), not in its own folder"
 [ ! -e "$STRATOSET_SIMULATED_HOST/Program Files/Old Tessel/TesselMax.exe.started" ] || fail "the older shortcut's program was started"
 [ ! -e "$STRATOSET_SIMULATED_HOST/Temp/VelmoraTmp" ] || fail "the work folder was left behind"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ShortcutSearch.h"
+#include "platform/ProgramStartService.h"
 #include "platform/ShortcutService.h"
 #include "support/LogCapture.h"
 #include "support/WindowsTestSupport.h"
@@ -158,30 +159,42 @@ TEST (ShortcutsUnderWine, StartMenuLinkToProgramFilesX86FindsTheProgramUnderProg
     EXPECT_TRUE (log.contains ("<MainComponent::changeListenerCallback> The newest shortcut is: " + link.getFullPathName()));
 }
 
-TEST (ShortcutsUnderWine, CurrentDirectoryRoundTripsThroughTheWideCall)
+TEST (ShortcutsUnderWine, TheFoundProgramStartsInItsOwnFolderWhateverItsName)
 {
-    auto& shortcuts = platform::shortcuts();
-    const auto before = shortcuts.getCurrentDirectory();
-    ASSERT_TRUE (before.isDirectory());
-
     // Blanks and letters outside every ANSI code page.
     const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
                             .getChildFile (juce::String (juce::CharPointer_UTF8 ("Velmora St\xc3\xbc"
                                                                                  "dio \xe9\x9f\xb3\xe9\xa2\x91 "))
                                            + juce::Uuid().toString());
     ASSERT_TRUE (folder.createDirectory());
+    const auto program = folder.getChildFile ("ShortcutPlugin.exe");
+    ASSERT_TRUE (juce::File (STRATOSET_INSTALLED_PROGRAM_EXE).copyFileTo (program));
 
-    ASSERT_TRUE (shortcuts.setCurrentDirectory (folder));
-    EXPECT_EQ (shortcuts.getCurrentDirectory(), folder);
+    const auto before = juce::File::getCurrentWorkingDirectory();
+    ASSERT_TRUE (platform::programStarter().launch (program));
+    EXPECT_EQ (juce::File::getCurrentWorkingDirectory(), before) << "this process's folder stays as it was";
 
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW (MAX_PATH, current);
-    EXPECT_EQ (juce::File (juce::String (current)), folder) << "what Windows itself reports";
+    // The program notes the folder it was started in, then shows its window.
+    const auto note = folder.getChildFile ("ShortcutPlugin.exe.started");
+    const auto deadline = juce::Time::getMillisecondCounter() + 30000;
 
-    EXPECT_FALSE (shortcuts.setCurrentDirectory (folder.getChildFile ("missing")));
-    EXPECT_EQ (shortcuts.getCurrentDirectory(), folder) << "a failed change keeps the directory";
+    while (! note.existsAsFile() && juce::Time::getMillisecondCounter() < deadline)
+        juce::Thread::sleep (50);
 
-    ASSERT_TRUE (shortcuts.setCurrentDirectory (before));
-    EXPECT_EQ (shortcuts.getCurrentDirectory(), before);
+    ASSERT_TRUE (note.existsAsFile()) << "the program did not start";
+    EXPECT_EQ (juce::File (juce::StringArray::fromLines (note.loadFileAsString())[0].trim()), folder);
+
+    for (int i = 0; i < 100; ++i)
+    {
+        if (const auto window = FindWindowW (nullptr, L"Velmora Shortcut Plugin"))
+        {
+            PostMessageW (window, WM_CLOSE, 0, 0);
+            break;
+        }
+
+        juce::Thread::sleep (50);
+    }
+
+    juce::Thread::sleep (500);
     folder.deleteRecursively();
 }

@@ -139,9 +139,11 @@ namespace
             if (! program.existsAsFile() || ! looksLikeProgram (program) || ! program.setExecutePermission (true))
                 return false;
 
-            // Started without a shell (a path may hold blanks and brackets) and
-            // twice forked, so it runs on by itself and leaves no zombie behind.
+            // Started without a shell (a path may hold blanks and brackets), in
+            // its own folder, and twice forked, so it runs on by itself and
+            // leaves no zombie behind.
             const auto path = program.getFullPathName().toStdString();
+            const auto folder = program.getParentDirectory().getFullPathName().toStdString();
             const auto child = fork();
 
             if (child < 0)
@@ -151,7 +153,7 @@ namespace
             {
                 setsid();
 
-                if (fork() == 0)
+                if (fork() == 0 && chdir (folder.c_str()) == 0)
                 {
                     const char* const argv[] = { path.c_str(), nullptr };
                     execv (path.c_str(), const_cast<char* const*> (argv));

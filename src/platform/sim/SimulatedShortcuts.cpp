@@ -24,16 +24,6 @@ namespace
         {
             return shortcut.getLinkedTarget();
         }
-
-        juce::File getCurrentDirectory() override
-        {
-            return juce::File::getCurrentWorkingDirectory();
-        }
-
-        bool setCurrentDirectory (const juce::File& folder) override
-        {
-            return folder.setAsCurrentWorkingDirectory();
-        }
     };
 } // namespace
 

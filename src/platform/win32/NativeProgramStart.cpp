@@ -117,7 +117,18 @@ namespace
 
         bool launch (const juce::File& program) override
         {
-            return program.startAsProcess();
+            // As File::startAsProcess opens a program, with its folder as the
+            // folder it starts in (so this process's own stays as it is).
+            if (! program.existsAsFile())
+                return false;
+
+            const auto result = ShellExecuteW (nullptr,
+                                               nullptr,
+                                               program.getFullPathName().toWideCharPointer(),
+                                               nullptr,
+                                               program.getParentDirectory().getFullPathName().toWideCharPointer(),
+                                               SW_SHOWDEFAULT);
+            return reinterpret_cast<INT_PTR> (result) > 32;
         }
     };
 } // namespace

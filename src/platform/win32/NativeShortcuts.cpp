@@ -19,22 +19,6 @@ namespace
             // JUCE reads the shell link (IShellLink) for ".lnk" files.
             return shortcut.getLinkedTarget();
         }
-
-        juce::File getCurrentDirectory() override
-        {
-            wchar_t buffer[MAX_PATH + 1] = {};
-            const auto length = GetCurrentDirectoryW (MAX_PATH, buffer);
-
-            if (length == 0 || length > MAX_PATH)
-                return juce::File::getCurrentWorkingDirectory();
-
-            return juce::File (juce::String (buffer));
-        }
-
-        bool setCurrentDirectory (const juce::File& folder) override
-        {
-            return SetCurrentDirectoryW (folder.getFullPathName().toWideCharPointer()) != FALSE;
-        }
     };
 } // namespace
 

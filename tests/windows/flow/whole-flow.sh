@@ -228,6 +228,9 @@ program_started()
 wait_for 30 program_started || fail "the installed program did not start"
 sleep 1.5
 shoot 4-program-started "the installed plug-in program runs (its window)"
+# The probe goes on a while: starting a program through the shell may return
+# long after the program runs (a wait that must not fall on the window).
+sleep 5
 
 #-------------------------------------------------------------------------------
 # What happened on the way.
