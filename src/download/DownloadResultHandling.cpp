@@ -143,7 +143,12 @@ Unpacked unpackAndPickInstaller (const juce::File& archive, const std::function<
     for (const auto i : toUnpack)
     {
         if (shouldStop != nullptr && shouldStop())
-            return {};
+        {
+            removePackage();
+            Unpacked stopped;
+            stopped.stopped = true;
+            return stopped;
+        }
 
         const auto& entry = declared[(size_t) i];
         const auto target = entryTarget (folder, entry.filename);
@@ -255,6 +260,9 @@ Launch unpackAndLaunch (const juce::URL& url,
             launch.diskFull = unpacked.diskFull;
             return launch;
         }
+
+        if (unpacked.stopped)
+            return launch;
 
         installer = unpacked.installer;
 

@@ -43,6 +43,11 @@ struct Unpacked
 
     /** It failed because the volume has no room for it. */
     bool diskFull = false;
+
+    /** The request was given up while unpacking: nothing of the package is
+        left either, and there is nothing to report.
+    */
+    bool stopped = false;
 };
 
 /** Turns a finished download into a running installer: a ZIP archive is

@@ -13,6 +13,14 @@ void logFailure (const juce::String& address)
 PictureCache::PictureCache (juce::File folderToUse)
     : folder (std::move (folderToUse))
 {
+    // Part files of runs that were killed mid-fetch. The folder is shared by
+    // every copy of the program, so only those far older than any fetch may
+    // take go: a younger one may be another copy's, still being written.
+    const auto staleBefore = juce::Time::getCurrentTime() - juce::RelativeTime::hours (1);
+
+    for (const auto& part : folder.findChildFiles (juce::File::findFiles, false, "*.part", juce::File::FollowSymlinks::no))
+        if (part.getLastModificationTime() < staleBefore)
+            part.deleteFile();
 }
 
 PictureCache::~PictureCache() = default;

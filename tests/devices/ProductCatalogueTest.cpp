@@ -2,35 +2,42 @@
 
 #include "devices/ProductCatalogue.h"
 
+#include <set>
 #include <thread>
 
-TEST (ProductCatalogue, NamesEveryCodeOfTheCatalogue)
+TEST (ProductCatalogue, EveryCodeNamesAProductThatLeadsBackToItsCodes)
 {
-    const std::pair<const char*, const char*> expected[] = {
-        { "tesselmax", "Tessel Max" },
-        { "tesselmax+dri", "Tessel Max" },
-        { "tesselmax_notqt", "Tessel Max" },
-        { "tesselmax_notqt+dri", "Tessel Max" },
-        { "tessellite", "Tessel Lite" },
-        { "tessellite+dri", "Tessel Lite" },
-        { "tessel", "Tessel" },
-        { "tessel+dri", "Tessel" },
-        { "qx4", "HubDriver" },
-        { "qx4+dri", "HubDriver" },
-        { "qx3", "HubDriver" },
-        { "enqx3", "HubDriver" },
-        { "dri", "Driver" },
-        { "newdri", "newDriver" },
-        { "vortexdeck", "Vortex Deck" },
-        { "keyweave", "KeyWeave" },
-        { "oldkeyweave", "KeyWeave" },
-        { "plugin", "Plugin" },
-    };
+    using ProductCatalogue::classifyOffer;
+    std::set<juce::String> codes, names;
 
-    EXPECT_EQ (ProductCatalogue::getEntries().size(), std::size (expected));
+    for (const auto& entry : ProductCatalogue::getEntries())
+    {
+        const juce::String code (entry.code);
+        EXPECT_TRUE (codes.insert (code).second) << "listed twice: " << code;
 
-    for (const auto& [code, name] : expected)
-        EXPECT_EQ (getProductDisplayName (code), name) << code;
+        const auto name = getProductDisplayName (code);
+        EXPECT_NE (name, "Unknown") << code;
+        names.insert (name);
+
+        // The reverse lookup gives a code of the same product.
+        EXPECT_EQ (getProductDisplayName (getProductDisplayName (name)), name) << code;
+
+        // The driver included ("+dri") or the older interface ("_notqt") is
+        // still the same product, and is classified by the same base code.
+        const auto base = code.upToFirstOccurrenceOf ("_notqt", false, false).upToFirstOccurrenceOf ("+dri", false, false);
+
+        if (base != code && codes.count (base) > 0)
+        {
+            EXPECT_EQ (getProductDisplayName (base), name) << code;
+        }
+
+        EXPECT_EQ (classifyOffer ("<Device," + code + "win10cn64bit>http://x/p.zip"), classifyOffer ("<Device," + base + "win10cn64bit>http://x/p.zip")) << code;
+    }
+
+    // The names the installation rules and the shortcut search compare
+    // selections with are names the catalogue gives.
+    for (const auto* name : { "Tessel Max", "HubDriver", "Driver", "newDriver", "Vortex Deck", "KeyWeave", "Plugin" })
+        EXPECT_EQ (names.count (name), 1u) << name;
 }
 
 TEST (ProductCatalogue, LooksCodesUpExactly)

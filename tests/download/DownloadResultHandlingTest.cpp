@@ -193,6 +193,23 @@ TEST (DownloadResultHandling, ArchiveWithoutAProgramToRunIsADownloadError)
     EXPECT_EQ (broken.handle ("Driver"), juce::StringArray (StatusText::downloadError));
 }
 
+TEST (DownloadResultHandling, UnpackingGivenUpMidwayStartsNothingAndLeavesNothing)
+{
+    FinishedDownload download ("Package.zip");
+    download.makeArchive ({ { "Package/readme.txt", "Read me" }, { "Package/Setup.exe", installer() }, { "Package/data.bin", "data" } });
+    download.selection.softwareName = "Driver";
+
+    // Given up once the first entry is out.
+    int asked = 0;
+    const auto launch = DownloadResult::unpackAndLaunch (download.url, download.file, download.selection, [&]
+                                                         { return ++asked > 1; });
+
+    EXPECT_EQ (launch.run, nullptr);
+    EXPECT_TRUE (download.workFolderContent().isEmpty()) << download.workFolderContent().joinIntoString (", ");
+    EXPECT_FALSE (download.log.contains (logTag + "Can't find .exe after uncompress!")) << "nothing is missing from a request given up";
+    EXPECT_TRUE (FakeInstaller::readRuns (download.unpacked ("Package/Setup.exe")).empty());
+}
+
 TEST (DownloadResultHandling, ArchiveEntriesThatCannotBeUnpackedAreSkipped)
 {
     // A name that is not UTF-8, and a link that claims to be 3.9 GB (JUCE

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/RunLog.h"
+#include "download/PictureCache.h"
 #include "support/FakeInstaller.h"
 #include "support/FakeWindowAutomation.h"
 #include "support/LogCapture.h"
@@ -657,6 +658,21 @@ TEST (InterfaceComponent, PicturesAreCachedBelowTheHostAndDrawnInTheirBox)
     EXPECT_FALSE (t.ui->loadImage ("Up").isValid());
     EXPECT_TRUE (log.contains ("<InterfaceComponent::loadImage> download failed: " + server.urlFor ("pictures/..")));
     EXPECT_EQ (cache.findChildFiles (juce::File::findFilesAndDirectories, false).size(), 2) << "tall.png and wide.png";
+}
+
+TEST (InterfaceComponent, PicturePartFilesOfAKilledRunGoAtStartThoseOfAFetchUnderWayStay)
+{
+    TemporaryFolder cache;
+    const auto stale = cache.write ("qx4.png.0123456789ab.part", "cut off");
+    ASSERT_TRUE (stale.setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::days (1)));
+    const auto fresh = cache.write ("qx4.png.ba9876543210.part", "arriving");
+    const auto kept = cache.write ("qx4.png", "picture");
+
+    const PictureCache pictures (cache.getFolder());
+
+    EXPECT_FALSE (stale.exists());
+    EXPECT_TRUE (fresh.exists()) << "another copy's fetch may be writing it";
+    EXPECT_TRUE (kept.exists());
 }
 
 TEST (InterfaceComponent, PictureBoxKeepsTheProportions)
