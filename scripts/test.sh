@@ -4,7 +4,9 @@
 # then builds the test runner with ThreadSanitizer and runs the tests of the
 # threaded code (CTest label "threads") once more there; then cross-builds the
 # Windows program and runs its tests under Wine (scripts/test-windows.sh);
-# last, a fixed run of the fuzz targets (scripts/fuzz.sh).
+# last, a fixed run of the fuzz targets (scripts/fuzz.sh). The later parts'
+# builds start at once in the background, at the lowest priority
+# (scripts/prebuild.sh, its output in build/prebuild.log).
 # Extra arguments go to both Linux ctest runs. STRATOSET_SKIP_TSAN=1 leaves
 # out the ThreadSanitizer part, STRATOSET_WINDOWS_TESTS=0 the Windows part,
 # STRATOSET_FUZZ=0 the fuzz targets.
@@ -13,6 +15,18 @@ set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 "$top/scripts/setup.sh"
+
+# What the later parts need is installed and built in the background
+# (scripts/prebuild.sh, at the lowest priority) while the sanitizer build and
+# its tests run: those tests mostly wait (on the window, on servers and
+# programs), and the builds take the cores they leave idle. Each part still
+# builds its own before running, which is then nothing or little.
+mkdir -p "$top/build"
+prebuild_log="$top/build/prebuild.log"
+setsid "$top/scripts/prebuild.sh" > "$prebuild_log" 2>&1 &
+prebuild=$!
+trap '[ -z "$prebuild" ] || kill -- "-$prebuild" 2> /dev/null || true' EXIT
+
 "$top/scripts/build.sh" test
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
@@ -24,6 +38,12 @@ status=0
     xvfb-run -a -s "-screen 0 1024x768x24" \
         ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@"
 ) || status=$?
+
+# A part whose background build failed builds again below, showing why.
+if ! wait "$prebuild"; then
+    echo "== the background builds stopped early ($prebuild_log)"
+fi
+prebuild=""
 
 if [ "${STRATOSET_SKIP_TSAN:-0}" != "1" ]; then
     "$top/scripts/build.sh" tsan
