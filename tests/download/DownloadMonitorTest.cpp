@@ -448,7 +448,9 @@ TEST (DownloadMonitor, InstallerPageThatNeedsTheUserEndsInManualInstall)
 
         for (; ticks < 300 && request.monitor->isTimerRunning(); ++ticks)
         {
-            if (c.textsChange)
+            // Between looks, as a progress page changes its text.
+            if (c.textsChange && runMessageLoopUntil ([&]
+                                                      { return request.monitor->isWorkerIdle(); }))
                 windows.setText (dialog, 0, "Copying file " + juce::String (ticks));
 
             request.tick();
