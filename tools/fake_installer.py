@@ -15,6 +15,8 @@ the program starts installers. What it does is chosen by its file name,
   failure   language choice, INSTALL, driver installation, failure page (7)
   busy      no dialog, but 90 seconds of work before it ends
   stuck     language choice, then an INSTALL page whose button does nothing
+  hung      a language choice that never takes a press (a dialog that does
+            not answer: the press stays where it was put)
 
 The dialog is a top-level "#32770" window of the simulated host: the file
 windows/<pid>.window below $STRATOSET_SIMULATED_HOST (format in README.md),
@@ -55,6 +57,7 @@ SCENARIOS = {
     "failure": ["language", "start", "installing", "failed"],
     "busy": [],
     "stuck": ["language", "stuck start"],
+    "hung": ["hung language"],
 }
 
 BUSY_SECONDS = 90.0
@@ -62,7 +65,7 @@ BUSY_SECONDS = 90.0
 
 def page_controls(page, title):
     """The controls of a page: (class, text, what a press does)."""
-    if page == "language":
+    if page in ("language", "hung language"):
         return [("Static", "Please choose your language below:", None),
                 ("ComboBox", "English", None),
                 ("Button", "OK", "next"),
@@ -197,6 +200,9 @@ class Run:
                 if answered:
                     os.remove(self.press)
                     answered = False
+                if page == "hung language":
+                    time.sleep(PAGE_TIMEOUT_SECONDS)
+                    return self.record("abandoned")
                 automatic = page == "installing"
                 deadline = time.monotonic() + (DRIVER_INSTALL_SECONDS if automatic else PAGE_TIMEOUT_SECONDS)
                 while True:

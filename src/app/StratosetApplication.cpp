@@ -1,11 +1,18 @@
 #include "app/StratosetApplication.h"
 
 #include "base/AppInfo.h"
+#include "base/DetachedThread.h"
 #include "base/RunLog.h"
 #include "core/MainComponent.h"
 #include "platform/ProcessEnvironment.h"
 
 #include <iostream>
+
+namespace
+{
+/** How long the end of the program waits for worker threads (the window is gone by then). */
+constexpr int threadEndWaitMs = 1000;
+} // namespace
 
 const juce::String StratosetApplication::getApplicationName()
 {
@@ -35,17 +42,23 @@ void StratosetApplication::initialise (const juce::String&)
         return;
     }
 
-    juce::Logger::setCurrentLogger (RunLog::open().release());
+    RunLog::install (RunLog::open());
 
     mainWindow = std::make_unique<MainWindow> (getApplicationName());
 }
 
 void StratosetApplication::shutdown()
 {
-    std::unique_ptr<juce::Logger> runLog (juce::Logger::getCurrentLogger());
-    juce::Logger::setCurrentLogger (nullptr);
-
+    // The window goes first: the requests it ran tell their worker threads
+    // to stop, and threads that wait for an installer give up.
     mainWindow = nullptr;
+    stopDetachedThreads();
+
+    // The window is gone, so the threads are given a moment to write their
+    // last lines; one still running after that (a click its dialog has not
+    // taken) writes to a closed log.
+    waitForDetachedThreads (threadEndWaitMs);
+    RunLog::close();
 }
 
 void StratosetApplication::anotherInstanceStarted (const juce::String&)

@@ -14,5 +14,5 @@ std::atomic<int> windowSightings { 0 };
 
 juce::String pluginWebUrl;
 juce::String uiLanguage;
-juce::String lastInstallerPath;
+LockedString lastInstallerPath;
 juce::String appWindowTitle;

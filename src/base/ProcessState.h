@@ -44,8 +44,37 @@ extern juce::String pluginWebUrl;
 /** The interface language, "cn" or "en". */
 extern juce::String uiLanguage;
 
-/** The installer started last, for the Retry button. */
-extern juce::String lastInstallerPath;
+/** A text that threads share: read and written whole, under a lock. */
+class LockedString
+{
+public:
+    LockedString& operator= (const juce::String& newValue)
+    {
+        const juce::SpinLock::ScopedLockType guard (lock);
+        value = newValue;
+        return *this;
+    }
+
+    juce::String get() const
+    {
+        const juce::SpinLock::ScopedLockType guard (lock);
+        return value;
+    }
+
+    operator juce::String() const { return get(); }
+
+    friend bool operator== (const LockedString& a, const juce::String& b) { return a.get() == b; }
+    friend bool operator!= (const LockedString& a, const juce::String& b) { return a.get() != b; }
+
+private:
+    mutable juce::SpinLock lock;
+    juce::String value;
+};
+
+/** The installer started last, for the Retry button: written by the worker
+    of the download monitor, read on the message thread.
+*/
+extern LockedString lastInstallerPath;
 
 /** The base text of the native window title. */
 extern juce::String appWindowTitle;

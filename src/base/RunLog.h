@@ -21,4 +21,13 @@ constexpr juce::int64 sizeKeptAtStart = 128 * 1024;
         the welcome block. A log that cannot be written fails silently.
     */
 std::unique_ptr<juce::FileLogger> open();
+
+/** Makes `log` the current logger for the run, behind a gate that is never
+    destroyed, so a worker thread that writes while the run ends finds either
+    the log or nothing, never a log being deleted.
+*/
+void install (std::unique_ptr<juce::FileLogger> log);
+
+/** Deletes the installed log; what is written after that is dropped. */
+void close();
 } // namespace RunLog

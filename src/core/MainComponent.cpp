@@ -162,15 +162,24 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
         juce::Logger::writeToLog ("create tmpDir failed!");
 
     const juce::Component::SafePointer<MainComponent> safeThis (this);
+    const auto request = interfaceComponent.getCurrentRequest();
 
-    const auto reportStatus = [this, safeThis, selection] (const juce::String& status)
+    const auto reportStatus = [this, safeThis, selection, request] (const juce::String& status)
     {
-        // On the message thread, or on the download thread holding the message lock.
+        // On the message thread, or on the download thread holding the
+        // message lock. A status of a request that another one has followed
+        // (a Retry, say) is only logged.
+        if (! interfaceComponent.isCurrentRequest (request))
+        {
+            juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> A newer request runs, the status is dropped: " + status);
+            return;
+        }
+
         interfaceComponent.updateStatus (status);
 
-        const auto react = [safeThis, selection, status]
+        const auto react = [safeThis, selection, status, request]
         {
-            if (safeThis != nullptr)
+            if (safeThis != nullptr && safeThis->interfaceComponent.isCurrentRequest (request))
                 safeThis->handleStatus (selection, status);
         };
 

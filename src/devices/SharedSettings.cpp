@@ -4,12 +4,13 @@
 
 SharedSettings& getSharedSettings()
 {
-    static SharedSettings settings = []
+    // Never destroyed: a worker thread still running at exit may read it.
+    static auto* const settings = []
     {
-        SharedSettings s;
-        s.tempFolder = platform::shellFolders().getTemporaryFolder().getChildFile ("VelmoraTmp");
+        auto* s = new SharedSettings();
+        s->tempFolder = platform::shellFolders().getTemporaryFolder().getChildFile ("VelmoraTmp");
         return s;
     }();
 
-    return settings;
+    return *settings;
 }

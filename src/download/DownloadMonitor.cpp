@@ -1,5 +1,6 @@
 #include "download/DownloadMonitor.h"
 
+#include "base/DetachedThread.h"
 #include "base/ProcessState.h"
 #include "download/ChunkedDownloader.h"
 #include "download/InstallMonitor.h"
@@ -15,12 +16,13 @@ namespace
 constexpr int numberOfChunks = 8;
 constexpr int tickIntervalMs = 500;
 constexpr int sightingsBeforeRelease = 10;
-constexpr int workerStopTimeoutMs = 10000;
 } // namespace
 
-/** What the worker thread hands to the message thread: the result
-    handling's end and the outcome of each look at the installer's dialog.
-    The message thread takes them on its ticks.
+/** What the worker jobs share with the monitor: the result handling's end
+    and the outcome of each look at the installer's dialog, which the
+    message thread takes on its ticks. Owned jointly by the monitor and its
+    jobs, so a job still running when the monitor goes (a click the dialog
+    does not take) ends on its own and its result is dropped with it.
 */
 struct DownloadMonitor::Background
 {
@@ -29,9 +31,11 @@ struct DownloadMonitor::Background
         bool sighted = false;
         juce::String result;
         InstallMonitor::Page page = InstallMonitor::Page::none;
+        juce::String texts;
     };
 
     std::atomic<bool> stop { false };
+    std::atomic<int> jobsInHand { 0 };
 
     std::mutex lock;
     std::optional<DownloadResult::Launch> launch;
@@ -55,8 +59,7 @@ DownloadMonitor::DownloadMonitor (Selection selectionToUse, juce::String workFol
       url (selection.url),
       statusCallback (std::move (callback)),
       settings (&getSharedSettings()),
-      background (std::make_shared<Background>()),
-      worker (std::make_unique<juce::ThreadPool> (1))
+      background (std::make_shared<Background>())
 {
     // The server chooses the name: keep it one plain name inside the work folder.
     targetFile = juce::File (workFolderPath).getChildFile (LocalFileName::makeSafe (url.getFileName(), "download.bin"));
@@ -76,21 +79,39 @@ DownloadMonitor::DownloadMonitor (Selection selectionToUse, juce::String workFol
 
     startTimer (tickIntervalMs);
 
-    installMonitor = std::make_unique<InstallMonitor> (selection.deviceName);
+    installMonitor = std::make_shared<InstallMonitor> (selection.deviceName);
 }
 
 DownloadMonitor::~DownloadMonitor()
 {
     stopTimer();
 
-    // The worker's job in hand ends at its next step (one archive entry, one
-    // look at the dialog) before what it uses goes.
+    // Not waited for: the job in hand ends at its next step (one archive
+    // entry, one look at the dialog, a click within its bound) and holds
+    // what it uses itself.
     background->stop = true;
-    worker->removeAllJobs (true, workerStopTimeoutMs);
-    worker.reset();
 
     installMonitor.reset();
     downloader.reset();
+}
+
+bool DownloadMonitor::isWorkerIdle() const
+{
+    return background->jobsInHand.load() == 0;
+}
+
+void DownloadMonitor::runOnWorker (std::function<void()> job)
+{
+    ++background->jobsInHand;
+
+    const auto body = [shared = background, job]
+    {
+        job();
+        --shared->jobsInHand;
+    };
+
+    if (! runOnDetachedThread (body))
+        body();
 }
 
 juce::String DownloadMonitor::describeSpeed (juce::int64 totalBytes, int seconds)
@@ -139,7 +160,7 @@ void DownloadMonitor::handleCompletion (int seconds)
         shared->launch = std::move (result);
     };
 
-    worker->addJob (unpackAndLaunch);
+    runOnWorker (unpackAndLaunch);
 
     downloaded = true;
     ticks = 0;
@@ -220,12 +241,17 @@ void DownloadMonitor::takeLaunch()
 
 void DownloadMonitor::endWithoutDialog()
 {
-    // The installer's own word, once it has ended; still running, it is the
-    // user's to finish.
+    // The installer's own word, once it has ended. Still running, it is the
+    // user's to finish: "Time out" gives the window back, and the ticks go on
+    // until its end, which then has the last word.
     if (launch->run != nullptr && ! launch->run->hasEnded())
-        endRequest (StatusText::timeOut);
-    else
-        endRequest (DownloadResult::settledStatus (*launch));
+    {
+        awaitingEnd = true;
+        statusCallback (StatusText::timeOut);
+        return;
+    }
+
+    endRequest (DownloadResult::settledStatus (*launch));
 }
 
 void DownloadMonitor::takeWatchStep()
@@ -261,14 +287,10 @@ void DownloadMonitor::takeWatchStep()
         return;
     }
 
-    // A page that no rule knows, or one that does not move on when pressed,
+    // A page that stays beyond its bound (one that no rule knows, one that
+    // does not move on when pressed, a driver installation that never ends)
     // waits for the user: the request ends so the window is usable again.
-    unknownPageTicks = step->page == InstallMonitor::Page::unknown ? unknownPageTicks + 1 : 0;
-
-    samePagePresses = InstallMonitor::isPressedToMoveOn (step->page) && step->page == lastPage ? samePagePresses + 1 : 0;
-    lastPage = step->page;
-
-    if (unknownPageTicks > unknownPageTickLimit || samePagePresses > samePagePressLimit)
+    if (pageWatch.isOverdue (step->page, step->texts))
     {
         juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer's page needs the user: " + installMonitor->getWindowTitle());
         endRequest (StatusText::manualInstall);
@@ -302,22 +324,25 @@ void DownloadMonitor::watchInstallerDialog()
     // One look at a time, on the worker: pressing a button waits for the
     // installer to take the press.
     background->stepRunning = true;
-    const auto lookAtDialog = [shared = background, watcher = installMonitor.get()]
+    const auto lookAtDialog = [shared = background, watcher = installMonitor]
     {
         Background::WatchStep step;
 
         if (! shared->stop && watcher->findInstallerWindow())
         {
-            step.sighted = true;
             step.result = watcher->analyseWindow();
             step.page = watcher->getLastPage();
+            step.texts = watcher->getLastTexts();
+
+            // A dialog gone between the two looks was not seen.
+            step.sighted = step.page != InstallMonitor::Page::none;
         }
 
         const std::lock_guard<std::mutex> guard (shared->lock);
         shared->step = std::move (step);
     };
 
-    worker->addJob (lookAtDialog);
+    runOnWorker (lookAtDialog);
 }
 
 void DownloadMonitor::timerCallback()
@@ -331,15 +356,15 @@ void DownloadMonitor::timerCallback()
 
     if (cancelRequested)
     {
-        // The downloader and the worker go first, so nothing writes or reads
-        // the file any more when it is removed.
+        // The downloader goes first, so nothing writes the file any more
+        // when it is removed; a job of the worker is told to stop and not
+        // waited for (it drops what it would have reported).
         stopTimer();
         downloader.reset();
         background->stop = true;
-        worker->removeAllJobs (true, workerStopTimeoutMs);
 
-        if (targetFile.exists())
-            targetFile.deleteFile();
+        if (targetFile.exists() && ! targetFile.deleteFile())
+            juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The download is still in use and stays until the work folder goes: " + targetFile.getFullPathName());
 
         statusCallback (StatusText::downloadCancelled);
         return;
@@ -381,6 +406,17 @@ void DownloadMonitor::timerCallback()
             stopTimer();
 
         statusCallback (status);
+        return;
+    }
+
+    if (awaitingEnd)
+    {
+        if (launch->run->hasEnded())
+        {
+            juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> The installer has ended after the time-out");
+            endRequest (DownloadResult::settledStatus (*launch));
+        }
+
         return;
     }
 

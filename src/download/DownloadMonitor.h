@@ -8,6 +8,7 @@
 #include "devices/SharedSettings.h"
 #include "download/DownloadResultHandling.h"
 #include "download/InstallMonitor.h"
+#include "download/PageWatch.h"
 #include "download/Selection.h"
 
 class ChunkedDownloader;
@@ -29,9 +30,14 @@ class ChunkedDownloader;
     dialog whose page stays unknown, or does not move on when pressed, ends
     in "Manual install".
 
-    Unpacking, starting the installer and pressing its buttons happen on a
-    worker thread of the monitor, so the message thread never waits for
-    them; their results are taken on the next tick.
+    Unpacking, starting the installer and pressing its buttons happen on
+    worker threads of the monitor, one job at a time, so the message thread
+    never waits for them; their results are taken on the next tick. The
+    monitor never waits for a job either: one still running when the
+    monitor goes ends on its own, and its result is dropped.
+
+    After "Time out" the installer is still followed: once it ends, its exit
+    code gives "Installed" or "Install error".
 
     Everything it has to say leaves through the status callback, as a status
     text; the callback is called on the message thread, or on the download
@@ -62,25 +68,13 @@ public:
     /** True while the worker has nothing in hand: the result handling and
         the last look at the dialog have ended (tests drive ticks by it).
     */
-    bool isWorkerIdle() const { return worker->getNumJobs() == 0; }
+    bool isWorkerIdle() const;
 
     /** Whether the installer of this request shows dialogs that need answering. */
     static bool needsDialogWatch (const Selection& selection);
 
     /** Ticks without a sighting of the installer's dialog after which the watch ends. */
     static constexpr int tickLimit = 60;
-
-    /** Ticks an unknown page may stay before the user is asked to go on by
-        hand: two minutes. Every page that takes long in the maker's
-        installers (the driver installation) is a known one; an unknown page
-        that lasts this long waits for the user.
-    */
-    static constexpr int unknownPageTickLimit = 240;
-
-    /** Presses in a row on the same page after which it counts as stuck:
-        ten seconds, where the installers move on within one.
-    */
-    static constexpr int samePagePressLimit = 20;
 
 private:
     struct Background;
@@ -93,6 +87,7 @@ private:
     void takeWatchStep();
     void endWithoutDialog();
     void endRequest (const juce::String& status);
+    void runOnWorker (std::function<void()> job);
 
     Selection selection;
     juce::URL url;
@@ -104,17 +99,15 @@ private:
     int ticks = 0;
     SharedSettings* settings = nullptr;
     std::unique_ptr<ChunkedDownloader> downloader;
-    std::unique_ptr<InstallMonitor> installMonitor;
+    std::shared_ptr<InstallMonitor> installMonitor; // shared with the look in hand
 
     // The installer phase.
     std::shared_ptr<Background> background;
     std::unique_ptr<DownloadResult::Launch> launch; // once the result handling has ended
     juce::uint32 settleAt = 0; // when a package without dialogs is judged; 0: not waiting
     bool watchingDialogs = false;
-    int unknownPageTicks = 0;
-    int samePagePresses = 0;
-    InstallMonitor::Page lastPage = InstallMonitor::Page::none;
-    std::unique_ptr<juce::ThreadPool> worker; // last: it goes first, before what its jobs use
+    PageWatch pageWatch;
+    bool awaitingEnd = false; // after "Time out": the installer's end has the last word
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DownloadMonitor)
 };

@@ -50,6 +50,7 @@ bool InstallMonitor::findInstallerWindow()
         if (title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
         {
             windowTitle = titleAsRead;
+            foundWindow = window;
             return true;
         }
     }
@@ -57,23 +58,41 @@ bool InstallMonitor::findInstallerWindow()
     return false;
 }
 
+juce::String InstallMonitor::readTexts (platform::WindowHandle dialog)
+{
+    auto& windows = platform::windowAutomation();
+    juce::StringArray texts;
+
+    for (auto text = windows.findNextChild (dialog, 0, "Static"); text != 0; text = windows.findNextChild (dialog, text, "Static"))
+        texts.add (windows.getWindowTextWide (text));
+
+    return texts.joinIntoString ("\n");
+}
+
 juce::String InstallMonitor::analyseWindow()
 {
     auto& windows = platform::windowAutomation();
 
-    // Nothing found yet, or the dialog cannot be found again by its title:
-    // every lookup would find nothing.
+    // Nothing found yet, or the dialog has gone since.
     lastPage = Page::none;
+    lastTexts = {};
 
     if (windowTitle.isEmpty())
         return resultStill;
 
-    const auto dialog = windows.findTopLevelWindow (dialogClass, windowTitle);
+    auto dialog = windows.findTopLevelWindow (dialogClass, windowTitle);
+
+    // A title with characters outside the system's code page cannot be
+    // found again by the ANSI search: the window the wide search found is
+    // the one, as long as it is there.
+    if (dialog == 0 && windows.getWindowTextWide (foundWindow).isNotEmpty())
+        dialog = foundWindow;
 
     if (dialog == 0)
         return resultStill;
 
     lastPage = Page::unknown;
+    lastTexts = readTexts (dialog);
 
     const auto find = [&] (const char* className, const char* text)
     {
@@ -82,10 +101,24 @@ juce::String InstallMonitor::analyseWindow()
 
     const auto press = [&] (platform::WindowHandle control, const char* logLine)
     {
-        windows.click (control);
+        using Outcome = platform::WindowAutomationService::ClickOutcome;
 
-        if (logLine != nullptr)
-            juce::Logger::writeToLog (logLine);
+        switch (windows.click (control))
+        {
+            case Outcome::taken:
+                if (logLine != nullptr)
+                    juce::Logger::writeToLog (logLine);
+                break;
+
+            case Outcome::notAnswering:
+                juce::Logger::writeToLog ("<InstallMonitor::analyseWindow> The dialog did not take the click on " + windows.getWindowTextWide (control)
+                                          + " within " + juce::String (platform::WindowAutomationService::clickTimeoutMs) + " ms: " + windowTitle);
+                break;
+
+            case Outcome::noControl:
+                juce::Logger::writeToLog ("<InstallMonitor::analyseWindow> The button had gone before the click: " + windowTitle);
+                break;
+        }
     };
 
     if (const auto ok = find ("Button", "OK"); ok != 0 && find ("Static", languagePrompt) != 0)

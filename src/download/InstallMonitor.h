@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include "platform/WindowAutomationService.h"
+
 /** Answers the dialog pages of the maker's installers, so an installation
     runs to its end without the user: it finds the installer's top-level
     dialog by its title and presses the buttons its known pages offer.
@@ -17,7 +19,8 @@ public:
         title, without blanks, contains the device name (without blanks and
         without a parenthesised remark; this normalised name is kept), its
         first five characters when it is longer than that, or, in lower case,
-        "velmora". On success the title is kept for analyseWindow.
+        "velmora". On success the title is kept for analyseWindow, and the
+        window too, for a title that the ANSI search cannot find again.
     */
     bool findInstallerWindow();
 
@@ -44,6 +47,11 @@ public:
     /** The page the last analyseWindow saw. */
     Page getLastPage() const { return lastPage; }
 
+    /** The texts of the static controls of the page the last analyseWindow
+        saw, one a line: a page that shows progress changes them.
+    */
+    const juce::String& getLastTexts() const { return lastTexts; }
+
     /** Pages on which analyseWindow presses a button and the installer is
         expected to move on.
     */
@@ -60,4 +68,8 @@ private:
     juce::String name;
     juce::String windowTitle;
     Page lastPage = Page::none;
+    juce::String lastTexts;
+    platform::WindowHandle foundWindow = 0;
+
+    static juce::String readTexts (platform::WindowHandle dialog);
 };

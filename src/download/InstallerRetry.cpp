@@ -10,71 +10,115 @@
 
 namespace InstallerRetry
 {
+namespace
+{
+    constexpr int endPollMs = 100;
+
+    /** The status a retry came to, and the installer it started. */
+    struct Outcome
+    {
+        juce::String status;
+        std::shared_ptr<InstallerRun> run;
+    };
+
+    /** Waits until the installer has ended, the deadline (0: none) has passed or the program ends. */
+    void waitForEnd (const InstallerRun& run, juce::uint32 deadline)
+    {
+        while (! run.hasEnded() && ! detachedThreadsShouldStop() && (deadline == 0 || juce::Time::getMillisecondCounter() < deadline))
+            juce::Thread::sleep (endPollMs);
+    }
+
+    juce::String statusOfEnded (const InstallerRun& run)
+    {
+        const auto code = run.getExitCode();
+        juce::Logger::writeToLog ("<InstallerRetry> The installer ended with exit code " + juce::String (code));
+        return InstallerRun::meansInstalled (code) ? StatusText::installed : StatusText::installError;
+    }
+
+    Outcome retryOnce (const Selection& selection, const juce::File& installer, int endWaitMs)
+    {
+        InstallMonitor watcher (selection.deviceName);
+        const auto run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+
+        if (run == nullptr)
+        {
+            juce::Logger::writeToLog ("<InstallerRetry> The installer could not be started: " + installer.getFullPathName());
+            return { StatusText::installError, nullptr };
+        }
+
+        if (watcher.findInstallerWindow())
+        {
+            const auto outcome = watcher.analyseWindow();
+
+            if (outcome == InstallMonitor::resultDone)
+                return { StatusText::installed, run };
+
+            if (StatusText::isInstallerFailure (outcome))
+                return { outcome, run };
+        }
+
+        // No page that tells: the installer's own word, once it has ended.
+        waitForEnd (*run, juce::Time::getMillisecondCounter() + (juce::uint32) endWaitMs);
+
+        if (! run->hasEnded())
+            return { StatusText::timeOut, run };
+
+        return { statusOfEnded (*run), run };
+    }
+} // namespace
+
 juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs)
 {
-    InstallMonitor watcher (selection.deviceName);
-    const auto run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
-
-    if (run == nullptr)
-    {
-        juce::Logger::writeToLog ("<InstallerRetry> The installer could not be started: " + installer.getFullPathName());
-        return StatusText::installError;
-    }
-
-    if (watcher.findInstallerWindow())
-    {
-        const auto outcome = watcher.analyseWindow();
-
-        if (outcome == InstallMonitor::resultDone)
-            return StatusText::installed;
-
-        if (StatusText::isInstallerFailure (outcome))
-            return outcome;
-    }
-
-    // No page that tells: the installer's own word, once it has ended.
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) endWaitMs;
-
-    while (! run->hasEnded() && juce::Time::getMillisecondCounter() < end)
-        juce::Thread::sleep (100);
-
-    if (! run->hasEnded())
-        return StatusText::timeOut;
-
-    const auto code = run->getExitCode();
-    juce::Logger::writeToLog ("<InstallerRetry> The installer ended with exit code " + juce::String (code));
-    return InstallerRun::meansInstalled (code) ? StatusText::installed : StatusText::installError;
+    return retryOnce (selection, installer, endWaitMs).status;
 }
 
-void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus)
+void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus, int endWaitMs)
 {
-    const auto retry = [selection, installer, onStatus]
+    const auto post = [onStatus] (const juce::String& status)
     {
-        const auto status = launchAndLookOnce (selection, installer, endWaitLimitMs);
-
         const auto report = [onStatus, status]
         { onStatus (status); };
 
         juce::MessageManager::callAsync (report);
     };
 
+    const auto retry = [selection, installer, post, endWaitMs]
+    {
+        const auto outcome = retryOnce (selection, installer, endWaitMs);
+        post (outcome.status);
+
+        if (outcome.status != StatusText::timeOut)
+            return;
+
+        // The window is the user's again; the installer's end still tells.
+        waitForEnd (*outcome.run, 0);
+
+        if (outcome.run->hasEnded())
+            post (statusOfEnded (*outcome.run));
+    };
+
+    // Without a thread of its own the wait would fall on the caller.
     if (! runOnDetachedThread (retry))
-        retry();
+    {
+        juce::Logger::writeToLog ("<InstallerRetry> No thread for the retry: " + installer.getFullPathName());
+        onStatus (StatusText::installError);
+    }
 }
 
-bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus)
+bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus, int endWaitMs)
 {
     // The path the last download left; a relative or empty one names no file.
-    const auto installer = juce::File::isAbsolutePath (lastInstallerPath) ? juce::File (lastInstallerPath) : juce::File();
+    const auto path = lastInstallerPath.get();
+    const auto installer = juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File();
 
     if (! installer.existsAsFile())
     {
-        juce::Logger::writeToLog ("<handleDownloadResult> package not found in: " + lastInstallerPath);
+        juce::Logger::writeToLog ("<handleDownloadResult> package not found in: " + path);
         onStatus (StatusText::installError);
         return false;
     }
 
-    launchInBackground (selection, installer, std::move (onStatus));
+    launchInBackground (selection, installer, std::move (onStatus), endWaitMs);
     return true;
 }
 } // namespace InstallerRetry

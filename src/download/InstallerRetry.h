@@ -13,8 +13,11 @@
 */
 namespace InstallerRetry
 {
-/** How long a retried installer whose dialog tells nothing is waited for. */
-constexpr int endWaitLimitMs = 10 * 60 * 1000;
+/** How long a retried installer whose dialog tells nothing is waited for
+    before "Time out" gives the window back: as long as the dialog watch of
+    a download waits.
+*/
+constexpr int endWaitLimitMs = 30 * 1000;
 
 /** Starts `installer` for the request and reads its dialog once:
     "Installed" when the page says the installation is done, the installer's
@@ -28,13 +31,15 @@ constexpr int endWaitLimitMs = 10 * 60 * 1000;
 juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs = endWaitLimitMs);
 
 /** launchAndLookOnce on a thread of its own; the status that came of it is
-    handed to `onStatus` on the message thread.
+    handed to `onStatus` on the message thread. After "Time out" the thread
+    goes on waiting for the installer's end, and its exit code follows
+    ("Installed" or "Install error"), unless the program ends first.
 */
-void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus);
+void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus, int endWaitMs = endWaitLimitMs);
 
 /** The Retry button's work: launchInBackground with the last download's
     installer. When that installer is gone: a run-log line, "Install error"
     to `onStatus` at once, and false.
 */
-bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus);
+bool retryLastInstaller (const Selection& selection, std::function<void (const juce::String&)> onStatus, int endWaitMs = endWaitLimitMs);
 } // namespace InstallerRetry

@@ -21,7 +21,8 @@ public:
         if (auto* replacement = current().load())
             return *replacement;
 
-        static const std::unique_ptr<Service> native = Service::createNative();
+        // Never destroyed: a worker thread still running at exit may use it.
+        static Service* const native = Service::createNative().release();
         return *native;
     }
 

@@ -50,10 +50,25 @@ public:
     /** GetWindowTextA into a buffer of 256 bytes. */
     virtual juce::String getWindowTextAnsi (WindowHandle window) = 0;
 
-    /** SendMessageA (control, BM_CLICK, 0, 0): returns once the owner of the
-        control has handled the click.
+    /** How a click went. */
+    enum class ClickOutcome
+    {
+        taken, // the owner has handled it
+        notAnswering, // the owner hangs, or did not handle it within clickTimeoutMs
+        noControl // no such control (0, or gone)
+    };
+
+    /** How long a click waits for the owner of the control: a dialog that
+        hangs must not hold the caller for good.
     */
-    virtual void click (WindowHandle control) = 0;
+    static constexpr int clickTimeoutMs = 5000;
+
+    /** SendMessageTimeoutA (control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG,
+        clickTimeoutMs): returns once the owner of the control has handled
+        the click, at once when the owner hangs, and after clickTimeoutMs
+        at the latest.
+    */
+    virtual ClickOutcome click (WindowHandle control) = 0;
 
     static std::unique_ptr<WindowAutomationService> createNative();
 };

@@ -1076,15 +1076,30 @@ void InterfaceComponent::retryInstaller()
     hide (retryButton);
     juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button: retry");
 
+    // A request like an install: nothing else starts until its status ends it.
+    const auto request = beginRequest();
+    isInstalling = true;
+    lockSelection();
+    setStatusLine (getLocalisedText ("downloaded"));
+    show (statusLabel);
+
     const juce::Component::SafePointer<InterfaceComponent> safeThis (this);
 
-    const auto showOutcome = [safeThis] (const juce::String& status)
+    const auto showOutcome = [safeThis, request] (const juce::String& status)
     {
-        if (safeThis != nullptr)
-            safeThis->updateStatus (status);
+        if (safeThis == nullptr)
+            return;
+
+        if (! safeThis->isCurrentRequest (request))
+        {
+            juce::Logger::writeToLog ("<InterfaceComponent::retryInstaller> A newer request runs, the retry's status is dropped: " + status);
+            return;
+        }
+
+        safeThis->updateStatus (status);
     };
 
-    InstallerRetry::retryLastInstaller (selection, showOutcome);
+    InstallerRetry::retryLastInstaller (selection, showOutcome, retryEndWaitMs);
 }
 
 void InterfaceComponent::openPluginPage()
@@ -1116,6 +1131,7 @@ void InterfaceComponent::requestInstall (int index)
     }
 
     installStarted = true;
+    beginRequest();
     juce::Logger::writeToLog ("<InterfaceComponent::buttonClicked> click button:" + caption);
     updateStatus (StatusText::checkDriver);
     lockSelection();

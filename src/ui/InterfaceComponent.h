@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "devices/SharedSettings.h"
+#include "download/InstallerRetry.h"
 #include "download/PictureCache.h"
 #include "download/Selection.h"
 #include "ui/LocalisedStrings.h"
@@ -88,6 +89,20 @@ public:
     /** The install request of the last install button pressed. */
     const Selection& getSelection() const { return selection; }
 
+    /** The number of the request begun last (an install button or Retry).
+        A result that arrives later on the message thread carries the number
+        of its own request and is dropped once another one has begun.
+    */
+    int getCurrentRequest() const { return currentRequest; }
+
+    /** True while `request` is the one begun last. */
+    bool isCurrentRequest (int request) const { return request == currentRequest; }
+
+    /** How long Retry waits for an installer whose dialog tells nothing
+        before "Time out" (InstallerRetry::endWaitLimitMs unless changed).
+    */
+    void setRetryEndWait (int milliseconds) { retryEndWaitMs = milliseconds; }
+
     /** The value the progress bar shows, 0.0 to 1.0. */
     double getProgressValue() const { return progressValue; }
 
@@ -118,6 +133,7 @@ private:
     juce::TextButton* getSelectedButton() const;
     juce::String getSelectedButtonText() const;
     void finish();
+    int beginRequest() { return ++currentRequest; }
     void applyReaction (const StatusDisplay::Description& reaction);
     juce::String statusLineFor (const StatusDisplay::Description& reaction) const;
     void showProgress (const juce::String& status);
@@ -186,6 +202,8 @@ private:
     juce::OwnedArray<juce::TextButton> installButtons;
     int selectedIndex = -1;
     bool installStarted = false;
+    int currentRequest = 0; // message thread only
+    int retryEndWaitMs = InstallerRetry::endWaitLimitMs;
     juce::StringArray softwareNames;
     double progressValue = 0.0;
     juce::ProgressBar progressBar { progressValue };

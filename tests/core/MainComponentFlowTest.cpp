@@ -499,5 +499,5 @@ TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls
     world.click ("installButton0");
     ASSERT_TRUE (World::waitForQuestion (30000)) << world.log.getLines().joinIntoString ("\n");
     EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Installed"));
-    EXPECT_TRUE (lastInstallerPath.startsWith (workFolder.getFullPathName()));
+    EXPECT_TRUE (lastInstallerPath.get().startsWith (workFolder.getFullPathName()));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/DetachedThread.h"
 #include "base/ProcessState.h"
 #include "download/DownloadMonitor.h"
 #include "download/StatusText.h"
@@ -336,33 +337,52 @@ TEST (DownloadMonitor, InstallerPhaseWithoutADialogEndsByTheInstallersOwnWord)
 {
     chooseTesselMaxNewBuildWithDriver();
 
-    // One tick takes the started installer; 61 more without its dialog end the watch.
+    // One tick takes the started installer; 61 more without its dialog end
+    // the watch. One still running then gives "Time out", and its exit code
+    // has the last word once it ends.
     const struct
     {
         const char* what;
-        juce::String installer;
-        juce::String status;
+        int exitCode;
+        bool endsLate;
+        juce::String statuses;
     } cases[] = {
-        { "ended, saying it installed", "#!/bin/sh\nexit 0\n", StatusText::installed },
-        { "ended, saying it failed", "#!/bin/sh\nexit 7\n", StatusText::installError },
-        { "still running", "#!/bin/sh\nsleep 3\n", StatusText::timeOut },
+        { "ended, saying it installed", 0, false, StatusText::installed },
+        { "ended, saying it failed", 7, false, StatusText::installError },
+        { "still running, then saying it installed", 0, true, juce::String (StatusText::timeOut) + "|" + StatusText::installed },
+        { "still running, then saying it failed", 7, true, juce::String (StatusText::timeOut) + "|" + StatusText::installError },
     };
 
     for (const auto& c : cases)
     {
         DrivenRequest request;
-        request.publish ("tesselmax/Tessel Max Setup.exe", c.installer);
+        request.publish ("tesselmax/Tessel Max Setup.exe", "#!/bin/sh\nwhile [ ! -e \"$0.go\" ]; do sleep 0.05; done\nexit " + juce::String (c.exitCode) + "\n");
         request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
+        request.tick(); // the started installer is taken
+        const auto go = juce::File (lastInstallerPath.get() + ".go");
 
         // The installer ends (or not) while nobody looks.
-        if (c.status != StatusText::timeOut)
+        if (! c.endsLate)
         {
+            ASSERT_TRUE (go.create());
             ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
         }
 
-        EXPECT_EQ (request.tickUntilStopped (100), 62) << c.what;
+        EXPECT_EQ (request.tickUntilStopped (c.endsLate ? 61 : 100), 61) << c.what;
         EXPECT_TRUE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!")) << c.what;
-        EXPECT_EQ (request.getOutcomes().joinIntoString ("|"), juce::String (StatusText::downloaded) + "|" + c.status) << c.what;
+
+        if (c.endsLate)
+        {
+            EXPECT_TRUE (request.monitor->isTimerRunning()) << c.what << ": the installer is still followed";
+            request.tick();
+            EXPECT_EQ (request.getOutcomes().strings.getLast(), StatusText::timeOut) << c.what;
+
+            ASSERT_TRUE (go.create());
+            ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+            EXPECT_EQ (request.tickUntilStopped (2), 1) << c.what;
+        }
+
+        EXPECT_EQ (request.getOutcomes().joinIntoString ("|"), juce::String (StatusText::downloaded) + "|" + c.statuses) << c.what;
     }
 }
 
@@ -395,16 +415,24 @@ TEST (DownloadMonitor, InstallerPageThatNeedsTheUserEndsInManualInstall)
 {
     chooseTesselMaxNewBuildWithDriver();
 
+    // One tick takes the started installer, the next starts the first look;
+    // every later tick takes a look's outcome.
     const struct
     {
         const char* what;
+        juce::String title;
         std::vector<FakeWindowAutomation::Control> page;
+        bool textsChange;
         int ticks;
     } cases[] = {
         // Pressed on every look, and the page stays: stuck after 21 presses in a row.
-        { "a start page that does not move on", { { "Button", "INSTALL" } }, 1 + 1 + 22 },
+        { "a start page that does not move on", "QX4 Tessel Max Setup", { { "Button", "INSTALL" } }, false, 1 + 1 + 22 },
         // Seen on every look: two minutes of an unknown page.
-        { "a page no rule knows", { { "Static", "Choose the destination folder" }, { "Button", "Browse..." } }, 1 + 1 + 241 },
+        { "a page no rule knows", "QX4 Tessel Max Setup", { { "Static", "Choose the destination folder" }, { "Button", "Browse..." } }, false, 1 + 1 + 241 },
+        // The same, with a title the ANSI search cannot find again.
+        { "a page no rule knows, titled outside the code page", juce::String (juce::CharPointer_UTF8 ("QX4 \xe5\xae\x89\xe8\xa3\x85")), { { "Static", "Choose the destination folder" } }, false, 1 + 1 + 241 },
+        // Progress: not stuck while its texts change (its longer bound is PageWatch's).
+        { "a page no rule knows that shows progress", "QX4 Tessel Max Setup", { { "Static", "Copying files" } }, true, 0 },
     };
 
     for (const auto& c : cases)
@@ -414,9 +442,30 @@ TEST (DownloadMonitor, InstallerPageThatNeedsTheUserEndsInManualInstall)
         request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
 
         FakeWindowAutomation windows;
-        windows.addWindow ("#32770", "QX4 Tessel Max Setup", c.page);
+        const auto dialog = windows.addWindow ("#32770", c.title, c.page);
 
-        EXPECT_EQ (request.tickUntilStopped (400), c.ticks) << c.what;
+        int ticks = 0;
+
+        for (; ticks < 300 && request.monitor->isTimerRunning(); ++ticks)
+        {
+            // Between looks, as a progress page changes its text.
+            if (c.textsChange && runMessageLoopUntil ([&]
+                                                      { return request.monitor->isWorkerIdle(); }))
+                windows.setText (dialog, 0, "Copying file " + juce::String (ticks));
+
+            request.tick();
+        }
+
+        if (c.ticks == 0)
+        {
+            EXPECT_TRUE (request.monitor->isTimerRunning()) << c.what;
+            EXPECT_EQ (request.getOutcomes(), juce::StringArray (StatusText::downloaded)) << c.what;
+            EXPECT_TRUE (runMessageLoopUntil ([&]
+                                              { return request.monitor->isWorkerIdle(); }));
+            continue;
+        }
+
+        EXPECT_EQ (ticks, c.ticks) << c.what;
         EXPECT_EQ (request.getOutcomes().joinIntoString ("|"), juce::String (StatusText::downloaded) + "|" + StatusText::manualInstall) << c.what;
         EXPECT_FALSE (request.log.contains ("<DownloadMonitor::timerCallback> Timeout waiting!")) << c.what;
     }
@@ -455,6 +504,47 @@ TEST (DownloadMonitor, SightingsOfTheInstallersDialogAreCountedAcrossRequests)
     // The last look is over before the fake desktop goes.
     EXPECT_TRUE (runMessageLoopUntil ([&]
                                       { return request.monitor->isWorkerIdle(); }));
+}
+
+TEST (DownloadMonitor, GoesAtOnceWhileTheInstallersDialogDoesNotTakeAClick)
+{
+    chooseTesselMaxNewBuildWithDriver();
+
+    // Let go of by a new request, and cancelled before that.
+    for (const bool cancelFirst : { false, true })
+    {
+        FakeWindowAutomation windows; // outlives the click in hand
+        DrivenRequest request;
+        request.publish ("tesselmax/Tessel Max Setup.exe", "#!/bin/sh\nexit 0\n");
+        request.download ("tesselmax/Tessel Max Setup.exe", "Tessel Max");
+
+        windows.addWindow ("#32770", "QX4 Tessel Max Setup", { { "Button", "INSTALL" } });
+        windows.hangClicks();
+        request.tick(); // the started installer is taken
+        request.tick(); // the first look presses INSTALL, which hangs
+        ASSERT_TRUE (windows.waitForHungClick (10000));
+
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+
+        if (cancelFirst)
+        {
+            cancelRequested = true;
+            request.monitor->timerCallback();
+            EXPECT_FALSE (request.monitor->isTimerRunning());
+        }
+
+        request.monitor.reset();
+        EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 1000.0) << cancelFirst;
+
+        // The click ends later, its look with it, and nothing more is said.
+        const auto outcomes = request.getOutcomes();
+        windows.releaseClicks();
+        EXPECT_TRUE (waitForDetachedThreads (30000));
+        runMessageLoopFor (50);
+        EXPECT_EQ (request.getOutcomes(), outcomes) << cancelFirst;
+        EXPECT_EQ (outcomes.strings.getLast(), cancelFirst ? StatusText::downloadCancelled : StatusText::downloaded);
+        cancelRequested = false;
+    }
 }
 
 TEST (DownloadMonitor, SpeedLineUsesWholeUnits)

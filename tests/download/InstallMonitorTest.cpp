@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "download/InstallMonitor.h"
 #include "support/FakeWindowAutomation.h"
 #include "support/LogCapture.h"
@@ -106,4 +108,33 @@ TEST (InstallMonitor, DialogThatCannotBeFoundAgainIsStillRunning)
     windows.addWindow ("#32770", "", { { "Button", "INSTALL" } });
     EXPECT_EQ (monitor.analyseWindow(), "still");
     EXPECT_TRUE (windows.clicks.isEmpty());
+    EXPECT_EQ (monitor.getLastPage(), InstallMonitor::Page::none);
+}
+
+TEST (InstallMonitor, DialogTheAnsiSearchCannotFindAgainIsStillAnswered)
+{
+    // The wide search finds it; FindWindowA, given its title in the system's
+    // code page, does not: the page is read and pressed all the same.
+    FakeWindowAutomation windows;
+    const auto title = juce::String (juce::CharPointer_UTF8 ("QX4 \xe5\xae\x89\xe8\xa3\x85\xe7\xa8\x8b\xe5\xba\x8f"));
+    windows.addWindow ("#32770", title, { { "Static", "Welcome" }, { "Static", "Step 1" }, { "Button", "INSTALL" } });
+
+    LogCapture log;
+    InstallMonitor monitor ("QX4");
+    ASSERT_TRUE (monitor.findInstallerWindow());
+    EXPECT_EQ (monitor.analyseWindow(), "still");
+    EXPECT_EQ (monitor.getLastPage(), InstallMonitor::Page::start);
+    EXPECT_EQ (monitor.getLastTexts(), "Welcome\nStep 1");
+    EXPECT_EQ (windows.clicks, juce::StringArray (title + "/INSTALL"));
+
+    // A dialog that does not take the click: the outcome is logged, the page stays what it is.
+    windows.hangClicks();
+    std::thread releaser ([&]
+                          {
+                              windows.waitForHungClick (10000);
+                              windows.releaseClicks(); });
+    EXPECT_EQ (monitor.analyseWindow(), "still");
+    releaser.join();
+    EXPECT_EQ (monitor.getLastPage(), InstallMonitor::Page::start);
+    EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> The dialog did not take the click on INSTALL within 5000 ms: " + title)) << log.getLines().joinIntoString ("\n");
 }

@@ -2,10 +2,14 @@
 
 #include "platform/WindowAutomationService.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 /** An in-memory desktop of top-level windows and their controls. A click is
-    recorded as "<window title>/<control text>".
+    recorded as "<window title>/<control text>". A dialog that does not
+    answer is modelled by hangClicks: a click then waits until
+    releaseClicks and reports that it was not taken.
 */
 class FakeWindowAutomation final : public platform::WindowAutomationService
 {
@@ -23,6 +27,8 @@ public:
 
     void close (platform::WindowHandle window) { windows[window - 1].open = false; }
 
+    void setText (platform::WindowHandle window, size_t control, const juce::String& text) { windows[window - 1].controls[control].text = text; }
+
     platform::WindowHandle findNextTopLevelWindow (platform::WindowHandle after, const juce::String& className) override
     {
         for (auto i = (size_t) after; i < windows.size(); ++i)
@@ -34,8 +40,20 @@ public:
 
     platform::WindowHandle findTopLevelWindow (const juce::String& className, const juce::String& title) override
     {
+        // The ANSI search: a title with characters outside the code page
+        // (here: beyond Latin-1) reaches it with "?" in their place.
+        const auto outsideCodePage = [] (const juce::String& text)
+        {
+            for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+                if (*p > 0xff)
+                    return true;
+
+            return false;
+        };
+
         for (size_t i = 0; i < windows.size(); ++i)
-            if (windows[i].open && windows[i].className.equalsIgnoreCase (className) && windows[i].title.equalsIgnoreCase (title))
+            if (windows[i].open && windows[i].className.equalsIgnoreCase (className) && windows[i].title.equalsIgnoreCase (title)
+                && ! outsideCodePage (windows[i].title))
                 return (platform::WindowHandle) i + 1;
 
         return 0;
@@ -77,10 +95,47 @@ public:
 
     juce::String getWindowTextAnsi (platform::WindowHandle window) override { return getWindowTextWide (window); }
 
-    void click (platform::WindowHandle control) override
+    ClickOutcome click (platform::WindowHandle control) override
     {
-        if (const auto* pressed = controlFor (control))
-            clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
+        const auto* pressed = controlFor (control);
+
+        if (pressed == nullptr)
+            return ClickOutcome::noControl;
+
+        std::unique_lock<std::mutex> guard (hangLock);
+
+        if (hanging)
+        {
+            ++hungClicks;
+            hangChanged.notify_all();
+            hangChanged.wait (guard, [this]
+                              { return ! hanging; });
+            return ClickOutcome::notAnswering;
+        }
+
+        clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
+        return ClickOutcome::taken;
+    }
+
+    void hangClicks()
+    {
+        const std::lock_guard<std::mutex> guard (hangLock);
+        hanging = true;
+    }
+
+    void releaseClicks()
+    {
+        const std::lock_guard<std::mutex> guard (hangLock);
+        hanging = false;
+        hangChanged.notify_all();
+    }
+
+    /** Waits until a click hangs; false after `timeoutMs`. */
+    bool waitForHungClick (int timeoutMs)
+    {
+        std::unique_lock<std::mutex> guard (hangLock);
+        return hangChanged.wait_for (guard, std::chrono::milliseconds (timeoutMs), [this]
+                                     { return hungClicks > 0; });
     }
 
     juce::StringArray clicks;
@@ -111,5 +166,9 @@ private:
     }
 
     std::vector<Window> windows;
+    std::mutex hangLock;
+    std::condition_variable hangChanged;
+    bool hanging = false;
+    int hungClicks = 0;
     platform::ScopedServiceOverride<platform::WindowAutomationService> installed { *this };
 };

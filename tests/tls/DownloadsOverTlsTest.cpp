@@ -135,7 +135,7 @@ TEST_F (DownloadsOverTls, AServerThatCannotBeTrustedGetsNothingThrough)
         selection.url = server->urlFor ("tesselmax/TesselMax%202.1.zip");
 
         juce::StringArray statuses;
-        lastInstallerPath = {};
+        lastInstallerPath = juce::String();
         {
             DownloadMonitor monitor (selection, workFolder.getFullPathName(), [&statuses] (const juce::String& status)
                                      { statuses.add (status); });
@@ -146,7 +146,7 @@ TEST_F (DownloadsOverTls, AServerThatCannotBeTrustedGetsNothingThrough)
         }
 
         EXPECT_TRUE (workFolder.findChildFiles (juce::File::findFilesAndDirectories, true).isEmpty());
-        EXPECT_TRUE (lastInstallerPath.isEmpty());
+        EXPECT_TRUE (lastInstallerPath.get().isEmpty());
         EXPECT_FALSE (statuses.contains (StatusText::downloaded));
         EXPECT_EQ (server->getAccessLog().size(), 0) << "no request got through the handshake";
     }

@@ -509,7 +509,7 @@ TEST (InterfaceComponent, InstallerFailureShowsItsTextAndOffersRetry)
     // Retry without an installer from the last download says so at once.
     lastInstallerPath = (t.host / "Temp/VelmoraTmp/missing/setup.exe").getFullPathName();
     t.click ("retryButton");
-    EXPECT_TRUE (log.contains ("<handleDownloadResult> package not found in: " + lastInstallerPath));
+    EXPECT_TRUE (log.contains ("<handleDownloadResult> package not found in: " + lastInstallerPath.get()));
     EXPECT_FALSE (t.isShown ("retryButton"));
     EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("install_error"));
 }
@@ -748,4 +748,69 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     EXPECT_TRUE (runMessageLoopUntil ([&]
                                       { return t.textOf ("statusLabel").endsWith (" " + t.ui->getLocalisedText ("installed")); }));
     EXPECT_FALSE (t.isShown ("retryButton"));
+}
+
+TEST (InterfaceComponent, RetryIsARequestAndItsLateWordIsDroppedOnceAnotherHasBegun)
+{
+    InterfaceTestWindow t;
+    FakeInstaller::EndGuard endGuard { t.host.getFolder() };
+    handOverQx4 (t);
+    ChangeCounter listener;
+    t.ui->addChangeListener (&listener);
+    t.click ("installButton0");
+    t.ui->setRetryEndWait (300);
+
+    // An installer without a dialog that ends when the test says so.
+    const auto installer = t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/Setup.exe", "#!/bin/sh\nwhile [ ! -e \"$0.go\" ]; do sleep 0.05; done\nexit 0\n");
+    lastInstallerPath = installer.getFullPathName();
+    const auto go = installer.getSiblingFile ("Setup.exe.go");
+    const auto installedText = t.ui->getLocalisedText ("installed");
+
+    // Left alone, the installer's end still has the last word after "Time out";
+    // with a new request begun meanwhile, it is dropped.
+    for (const bool newRequestMeanwhile : { false, true })
+    {
+        LogCapture log;
+        go.deleteFile();
+        t.ui->updateStatus ("Unfortunately the installation failed. (7)");
+        ASSERT_TRUE (t.isShown ("retryButton"));
+        t.click ("retryButton");
+
+        // The retry runs: no other request starts meanwhile.
+        EXPECT_TRUE (isInstalling) << newRequestMeanwhile;
+        const auto changesBefore = listener.count;
+        t.click ("installButton1");
+        runMessageLoopFor (50);
+        EXPECT_EQ (listener.count, changesBefore) << newRequestMeanwhile;
+
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+                                          { return t.textOf ("statusLabel") == t.ui->getLocalisedText ("time_out"); }))
+            << t.textOf ("statusLabel");
+        EXPECT_FALSE (isInstalling);
+
+        if (newRequestMeanwhile)
+        {
+            t.click ("installButton1");
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+                                              { return listener.count > changesBefore; }));
+        }
+
+        ASSERT_TRUE (go.create());
+        ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
+
+        if (newRequestMeanwhile)
+        {
+            EXPECT_TRUE (runMessageLoopUntil ([&]
+                                              { return log.contains ("<InterfaceComponent::retryInstaller> A newer request runs, the retry's status is dropped: Installed"); }));
+            EXPECT_EQ (t.textOf ("statusLabel"), t.ui->getLocalisedText ("check_driver")) << "the new request's line stays";
+        }
+        else
+        {
+            EXPECT_TRUE (runMessageLoopUntil ([&]
+                                              { return t.textOf ("statusLabel").endsWith (" " + installedText); }))
+                << t.textOf ("statusLabel");
+        }
+    }
+
+    t.ui->removeChangeListener (&listener);
 }

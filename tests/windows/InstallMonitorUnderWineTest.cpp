@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 // The dialog automation with the real user32 calls, against the fake
 // installer's "#32770" dialogs: every page is found by FindWindowExA, read
 // with GetWindowTextW/A and pressed with BM_CLICK as the download monitor
@@ -147,4 +150,109 @@ TEST (InstallMonitorUnderWine, DialogsOfOtherProgramsAreLeftAlone)
     InstallMonitor quasar ("Quasar Hub");
     ASSERT_TRUE (quasar.findInstallerWindow());
     EXPECT_EQ (quasar.getWindowTitle(), "Quasar Hub Setup");
+}
+
+namespace
+{
+/** A dialog with an "OK" button on a thread of its own; while `hangs` is
+    set, handling the button's click blocks that thread until release().
+*/
+class DialogThatMayHang
+{
+public:
+    DialogThatMayHang()
+        : thread ([this]
+                  { run(); })
+    {
+        WaitForSingleObject (ready, INFINITE);
+    }
+
+    ~DialogThatMayHang()
+    {
+        release();
+        PostMessageW (dialog, WM_CLOSE, 0, 0);
+        thread.join();
+        CloseHandle (ready);
+        CloseHandle (released);
+    }
+
+    void release() { SetEvent (released); }
+
+    HWND button = nullptr;
+    std::atomic<bool> hangs { false };
+    std::atomic<int> clicksTaken { 0 };
+
+private:
+    static LRESULT CALLBACK procedure (HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<DialogThatMayHang*> (GetWindowLongPtrW (hwnd, GWLP_USERDATA));
+
+        if (message == WM_COMMAND && self != nullptr)
+        {
+            if (self->hangs)
+                WaitForSingleObject (self->released, 30000);
+
+            ++self->clicksTaken;
+            return 0;
+        }
+
+        if (message == WM_DESTROY)
+        {
+            PostQuitMessage (0);
+            return 0;
+        }
+
+        return DefWindowProcW (hwnd, message, wParam, lParam);
+    }
+
+    void run()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW (nullptr);
+        windowClass.lpszClassName = L"StratosetHangingDialog";
+        RegisterClassW (&windowClass);
+
+        dialog = CreateWindowW (windowClass.lpszClassName, L"Hanging dialog 5c1e", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW (dialog, GWLP_USERDATA, (LONG_PTR) this);
+        button = CreateWindowW (L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 60, 24, dialog, nullptr, windowClass.hInstance, nullptr);
+        SetEvent (ready);
+
+        MSG message;
+
+        while (GetMessageW (&message, nullptr, 0, 0) > 0)
+        {
+            TranslateMessage (&message);
+            DispatchMessageW (&message);
+        }
+    }
+
+    HANDLE ready = CreateEventW (nullptr, TRUE, FALSE, nullptr);
+    HANDLE released = CreateEventW (nullptr, TRUE, FALSE, nullptr);
+    HWND dialog = nullptr;
+    std::thread thread;
+};
+} // namespace
+
+TEST (InstallMonitorUnderWine, ClickOnADialogThatDoesNotAnswerIsGivenUpAfterItsBound)
+{
+    using Outcome = platform::WindowAutomationService::ClickOutcome;
+    auto& windows = platform::windowAutomation();
+    DialogThatMayHang dialog;
+    const auto button = reinterpret_cast<platform::WindowHandle> (dialog.button);
+
+    EXPECT_EQ (windows.click (button), Outcome::taken);
+    EXPECT_EQ (dialog.clicksTaken.load(), 1);
+
+    // Its thread blocks in the click: the caller is back after the bound,
+    // not when the dialog answers.
+    dialog.hangs = true;
+    const auto start = GetTickCount();
+    EXPECT_EQ (windows.click (button), Outcome::notAnswering);
+    const auto took = GetTickCount() - start;
+    EXPECT_LT (took, (DWORD) platform::WindowAutomationService::clickTimeoutMs + 2000);
+    EXPECT_EQ (dialog.clicksTaken.load(), 1);
+
+    dialog.release();
+    EXPECT_EQ (windows.click (0), Outcome::noControl);
 }

@@ -29,7 +29,9 @@ namespace
         until the owner has taken it away: the owner first rewrites (or
         removes) its window and then removes the press, so once the click
         returns the window shows what the click led to, as after a
-        synchronous BM_CLICK.
+        synchronous BM_CLICK. An owner that leaves the press where it is
+        does not answer: the click gives up after clickTimeoutMs, as
+        SendMessageTimeout does.
     */
     struct Control
     {
@@ -46,7 +48,6 @@ namespace
     };
 
     constexpr int textBufferSize = 256;
-    constexpr int clickTimeoutMs = 10000;
     constexpr int clickPollMs = 5;
 
     bool isProcessRunning (int processId)
@@ -250,35 +251,40 @@ namespace
             return cutToAnsiBuffer (readText (window));
         }
 
-        void click (WindowHandle control) override
+        ClickOutcome click (WindowHandle control) override
         {
             const auto key = keyFor (control);
             const auto folder = getWindowsFolder();
 
             if (! key.has_value() || key->second == 0 || ! folder.has_value())
-                return;
+                return ClickOutcome::noControl;
 
             const auto windowFile = folder->getChildFile (juce::String (key->first));
             const auto window = readWindow (windowFile);
 
             if (! window.has_value())
-                return;
+                return ClickOutcome::noControl;
 
             const auto press = windowFile.withFileExtension ("press");
             const auto pending = windowFile.withFileExtension ("press-writing");
 
             if (! pending.replaceWithText (juce::String (key->second) + "\n", false, false, "\n") || ! pending.moveFileTo (press))
-                return;
+                return ClickOutcome::noControl;
 
             if (window->owner <= 0)
-                return;
+                return ClickOutcome::taken;
 
-            // Bounded, unlike a real BM_CLICK, so an owner that hangs cannot
-            // stop the caller for good.
             const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) clickTimeoutMs;
 
-            while (press.exists() && isProcessRunning (window->owner) && juce::Time::getMillisecondCounter() < end)
+            while (press.exists() && isProcessRunning (window->owner))
+            {
+                if (juce::Time::getMillisecondCounter() >= end)
+                    return ClickOutcome::notAnswering;
+
                 juce::Thread::sleep (clickPollMs);
+            }
+
+            return ClickOutcome::taken;
         }
 
     private:

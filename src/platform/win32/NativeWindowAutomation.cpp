@@ -100,10 +100,19 @@ namespace
             return fromAnsi (buffer, juce::jlimit (0, textBufferSize - 1, length));
         }
 
-        void click (WindowHandle control) override
+        ClickOutcome click (WindowHandle control) override
         {
-            if (control != 0)
-                SendMessageA (toWindow (control), BM_CLICK, 0, 0);
+            if (control == 0 || ! IsWindow (toWindow (control)))
+                return ClickOutcome::noControl;
+
+            DWORD_PTR result = 0;
+            const auto sent = SendMessageTimeoutA (toWindow (control), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, (UINT) clickTimeoutMs, &result);
+
+            if (sent != 0)
+                return ClickOutcome::taken;
+
+            // A control destroyed meanwhile fails as well, without a time-out.
+            return IsWindow (toWindow (control)) ? ClickOutcome::notAnswering : ClickOutcome::noControl;
         }
     };
 } // namespace
