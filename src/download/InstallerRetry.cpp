@@ -4,6 +4,7 @@
 #include "base/ProcessState.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
+#include "download/InstallerSignature.h"
 #include "download/StatusText.h"
 
 #include <juce_events/juce_events.h>
@@ -13,7 +14,15 @@ namespace InstallerRetry
 juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs)
 {
     InstallMonitor watcher (selection.deviceName);
-    const auto run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+
+    // Checked again: the file may have been replaced since it last ran.
+    auto checked = InstallerSignature::holdIfMakers (installer);
+
+    if (checked.refused)
+        return StatusText::notSigned;
+
+    const auto run = checked.program != nullptr ? startInstaller (selection.region, selection.softwareName, *checked.program) : nullptr;
+    checked.program.reset();
 
     if (run == nullptr)
     {
@@ -52,8 +61,15 @@ void launchInBackground (const Selection& selection, const juce::File& installer
     {
         const auto status = launchAndLookOnce (selection, installer, endWaitLimitMs);
 
+        // A refused installer ends as one that did not start, then the
+        // status line says why.
         const auto report = [onStatus, status]
-        { onStatus (status); };
+        {
+            if (status == StatusText::notSigned)
+                onStatus (StatusText::installError);
+
+            onStatus (status);
+        };
 
         juce::MessageManager::callAsync (report);
     };
