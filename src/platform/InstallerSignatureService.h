@@ -38,7 +38,6 @@ namespace SignatureCode
     constexpr juce::uint32 notTrusted = 0x800B0004; // TRUST_E_SUBJECT_NOT_TRUSTED
     constexpr juce::uint32 explicitDistrust = 0x800B0111; // TRUST_E_EXPLICIT_DISTRUST
     constexpr juce::uint32 revoked = 0x800B010C; // CERT_E_REVOKED
-    constexpr juce::uint32 fileNotOpened = 0x80070020; // the file could not be held (HRESULT of a sharing violation)
 } // namespace SignatureCode
 
 /** A program held open from its signature check until it has been started:

@@ -4,6 +4,7 @@
 
 #include <juce_cryptography/juce_cryptography.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,17 +136,22 @@ namespace
     public:
         std::unique_ptr<HeldProgram> holdAndCheck (const juce::File& program, SignatureVerdict& verdictIfNotHeld) override
         {
-            verdictIfNotHeld = { SignatureCode::fileNotOpened, {} };
+            // As Windows would say why: the HRESULTs of ERROR_FILE_NOT_FOUND,
+            // ERROR_ACCESS_DENIED and ERROR_OPEN_FAILED.
             const auto descriptor = ::open (program.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
 
             if (descriptor < 0)
+            {
+                verdictIfNotHeld = { errno == ENOENT ? 0x80070002u : (errno == EACCES ? 0x80070005u : 0x8007006Eu), {} };
                 return nullptr;
+            }
 
             struct stat state = {};
 
             if (::fstat (descriptor, &state) != 0 || ! S_ISREG (state.st_mode))
             {
                 ::close (descriptor);
+                verdictIfNotHeld = { 0x8007006Eu, {} };
                 return nullptr;
             }
 
