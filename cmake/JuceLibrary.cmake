@@ -44,6 +44,11 @@ target_link_libraries (stratoset_juce
         juce::juce_graphics
         juce::juce_gui_basics)
 
+# juce::SHA256 (the packages' and the simulated host's hashes): the one unit
+# of juce_cryptography, compiled here without linking the module, whose
+# availability definition would reach, and so recompile, every other unit.
+target_sources (stratoset_juce PRIVATE "${JUCE_MODULES_DIR}/juce_cryptography/juce_cryptography.cpp")
+
 target_compile_definitions (stratoset_juce
     PUBLIC
         JUCE_WEB_BROWSER=0

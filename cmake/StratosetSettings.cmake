@@ -28,3 +28,26 @@ set (STRATOSET_SERVER_DEFINITIONS
 
 # The maker, as the program's metadata names it.
 set (STRATOSET_COMPANY_NAME "Velmora Studio")
+
+# The names an installer's signer may have: the subject common name of the
+# certificate that signed it must equal one of them, letter case aside.
+# A list; more than one while the maker's certificate is renewed under a
+# new name. Only src/devices/DeploymentSettings.cpp receives them.
+set (STRATOSET_PUBLISHER_NAMES "${STRATOSET_COMPANY_NAME}"
+     CACHE STRING "The maker's publisher names (a list): the signer of every installer the program starts must bear one")
+
+set (stratoset_publisher_literals "")
+foreach (name IN LISTS STRATOSET_PUBLISHER_NAMES)
+    string (STRIP "${name}" stripped)
+    if (stripped STREQUAL "" OR NOT stripped STREQUAL name OR name MATCHES "[\"\\\\]")
+        message (FATAL_ERROR "STRATOSET_PUBLISHER_NAMES holds \"${name}\": each name must be a certificate's "
+                             "common name, not empty, without leading or trailing blanks, quotes or backslashes")
+    endif()
+    list (APPEND stratoset_publisher_literals "\"${name}\"")
+endforeach()
+if (stratoset_publisher_literals STREQUAL "")
+    message (FATAL_ERROR "STRATOSET_PUBLISHER_NAMES is empty: without the maker's publisher names no installer "
+                         "could be started (an empty list is not taken as \"no check\")")
+endif()
+list (JOIN stratoset_publisher_literals "," stratoset_publisher_list)
+set (STRATOSET_PUBLISHER_DEFINITIONS "STRATOSET_PUBLISHER_NAMES=${stratoset_publisher_list}")

@@ -36,6 +36,9 @@ windows_packages=(
     file libimage-exiftool-perl
     # a real installer made by a real toolkit, for the whole flow under Wine
     nsis
+    # Authenticode signatures of the tests' installers (the program starts
+    # only installers signed by the maker), with certificates of openssl
+    osslsigncode openssl
 )
 
 # Where the machine runs 32-bit programs: Wine's 32-bit part, and the OpenGL

@@ -22,9 +22,14 @@ plugged in (unless --no-device). The Tessel Max package is padded to about
 have), for a long list in manual selection. --bare-exe makes the QX4's Tessel
 Max package a bare installer (tesselmax/VelmoraTesselMaxSetup.success.exe)
 instead of a ZIP archive.
+
+The host's file "signatures" says that every copy of the fake installer is
+signed by the maker (--publisher, "Velmora Studio" unless told), so the
+program starts it.
 """
 
 import argparse
+import hashlib
 import os
 import random
 import shutil
@@ -145,6 +150,15 @@ fi
 """
 
 
+def describe_signatures(host, publisher):
+    """The simulated host's word on the installers' signatures: one line per
+    program, its SHA-256 and the verdict."""
+    with open(FAKE_INSTALLER, "rb") as installer:
+        digest = hashlib.sha256(installer.read()).hexdigest()
+    with open(os.path.join(host, "signatures"), "w") as out:
+        out.write("%s signed by %s\n" % (digest, publisher))
+
+
 def make_host(host, with_device):
     if os.path.isdir(host):
         shutil.rmtree(host)
@@ -171,6 +185,7 @@ def main():
     parser.add_argument("--no-device", action="store_true")
     parser.add_argument("--devices", type=int, default=3)
     parser.add_argument("--bare-exe", action="store_true")
+    parser.add_argument("--publisher", default="Velmora Studio")
     args = parser.parse_args()
 
     os.makedirs(args.served, exist_ok=True)
@@ -193,6 +208,7 @@ def main():
         draw_picture(os.path.join(args.served, name), label, colour)
 
     make_host(args.host, not args.no_device)
+    describe_signatures(args.host, args.publisher)
     return 0
 
 

@@ -1,6 +1,7 @@
 #include "core/CatalogueAssembly.h"
 
 #include "devices/DeviceListFormat.h"
+#include "ui/InstallButtonRules.h"
 
 namespace CatalogueAssembly
 {
@@ -29,6 +30,16 @@ void rebuild (const std::vector<DeviceDatabase>& databases,
         driverData[name] = database.getDriverData();
         pictures[name] = database.getPicture();
     }
+}
+
+juce::String findPackageSha256 (const std::vector<DeviceDatabase>& databases, const juce::String& downloadAddress)
+{
+    for (const auto& database : databases)
+        for (const auto& offer : database.getDriverData())
+            if (InstallButtonRules::downloadAddressOf (offer) == downloadAddress)
+                return database.getPackageSha256 (offer);
+
+    return {};
 }
 
 juce::StringArray collectProductIds (const juce::XmlElement& listRoot)

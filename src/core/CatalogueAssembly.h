@@ -26,6 +26,13 @@ void rebuild (const std::vector<DeviceDatabase>& databases,
               TextByName& pictures,
               bool clearPictures);
 
+/** The SHA-256 the list gives the package at `downloadAddress` (an
+    install request's address, blanks as %20 and "+" as %2B), from the
+    first offer of the databases with that address; empty when it gives
+    none.
+*/
+juce::String findPackageSha256 (const std::vector<DeviceDatabase>& databases, const juce::String& downloadAddress);
+
 /** The distinct product IDs of the list's items ("pid" attributes read as
     atoi does and written "0x" + four upper-case hexadecimal digits), in
     document order.

@@ -141,7 +141,7 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
         return;
     }
 
-    const auto selection = interfaceComponent.getSelection();
+    auto selection = interfaceComponent.getSelection();
 
     if (manualModeActive && selection.deviceName.isEmpty())
     {
@@ -152,6 +152,7 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
 
     isInstalling = true;
     selectedSoftware = selection.softwareName;
+    selection.packageSha256 = CatalogueAssembly::findPackageSha256 (databases, selection.url);
 
     juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> selection: " + selection.deviceName + " " + selection.softwareName + " "
                               + selection.region + " " + selection.language + " " + selection.url);

@@ -7,6 +7,10 @@
 #error "The server addresses are compiled in by the build: configure with CMake"
 #endif
 
+#if ! defined(STRATOSET_PUBLISHER_NAMES)
+#error "The publisher names are compiled in by the build: configure with CMake"
+#endif
+
 namespace
 {
 std::atomic<const DeploymentSettings*> replacement { nullptr };
@@ -15,6 +19,18 @@ std::atomic<const DeploymentSettings*> replacement { nullptr };
 DeploymentSettings DeploymentSettings::getCompiledIn()
 {
     return { STRATOSET_DOWNLOAD_SERVER, STRATOSET_CLOUD_SERVER, STRATOSET_CHINA_MIRROR_SERVER };
+}
+
+juce::StringArray DeploymentSettings::getPublisherNames()
+{
+    // UTF-8: a name may be written in any script.
+    static const char* const names[] = { STRATOSET_PUBLISHER_NAMES };
+    juce::StringArray result;
+
+    for (const auto* name : names)
+        result.add (juce::String::fromUTF8 (name));
+
+    return result;
 }
 
 DeploymentSettings getDeploymentSettings()

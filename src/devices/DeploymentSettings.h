@@ -23,6 +23,12 @@ struct DeploymentSettings
 
     /** The values compiled into this build. */
     static DeploymentSettings getCompiledIn();
+
+    /** The maker's publisher names (the CMake cache variable
+        STRATOSET_PUBLISHER_NAMES, never empty): an installer is started only
+        when its signer's common name is one of them.
+    */
+    static juce::StringArray getPublisherNames();
 };
 
 /** The settings in force: those of the innermost ScopedDeploymentSettings

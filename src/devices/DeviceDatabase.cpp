@@ -188,6 +188,10 @@ void DeviceDatabase::readItems (const juce::XmlElement& root, const juce::String
         const auto bitnessWord = osbit.isEmpty() ? juce::String ("64bit") : osbit + "bit";
         const auto offer = "<" + name + "," + type + expandedOs + area + bitnessWord + ">" + base + "/" + file;
 
+        // The first item of an offer text has the word on its package.
+        if (const auto sha256 = readAttribute (*item, packageHashAttribute); sha256.isNotEmpty())
+            _packageSha256.emplace (offer, sha256);
+
         if (pendingOffer.isEmpty())
         {
             pendingCode = type;
@@ -222,6 +226,12 @@ void DeviceDatabase::commit (const juce::String& code, const juce::String& offer
 {
     _driverTypeList.addIfNotAlreadyThere (code);
     _driverData.addIfNotAlreadyThere (offer);
+}
+
+juce::String DeviceDatabase::getPackageSha256 (const juce::String& offer) const
+{
+    const auto found = _packageSha256.find (offer);
+    return found != _packageSha256.end() ? found->second : juce::String();
 }
 
 void DeviceDatabase::displayData() const

@@ -4,6 +4,8 @@
 
 #include "devices/SharedSettings.h"
 
+#include <unordered_map>
+
 /** What the device list says about one USB device on this host: the
     device's display names, the package codes it may install, one offer text
     per admitted package and the device's picture address(es).
@@ -58,6 +60,11 @@ public:
     */
     const juce::String& getPicture() const noexcept { return _picture; }
 
+    /** The SHA-256 the list gives the package of one of the offers (its
+        item's `sha256` attribute, as written), or empty when it gives none.
+    */
+    juce::String getPackageSha256 (const juce::String& offer) const;
+
     const SharedSettings* getSettings() const noexcept { return _settings; }
     const juce::String& getRegion() const noexcept { return _region; }
 
@@ -75,6 +82,7 @@ private:
     juce::String _picture;
     SharedSettings* _settings = nullptr;
     juce::String _region;
+    std::unordered_map<juce::String, juce::String> _packageSha256; // offer text -> SHA-256
 
     JUCE_LEAK_DETECTOR (DeviceDatabase)
 };

@@ -55,4 +55,9 @@ inline constexpr const char* whitelistTag = "oldWin10Whitelist";
 inline constexpr const char* whitelistEntryTag = "pid";
 inline constexpr const char* pictureType = "pic";
 inline constexpr const char* oldWindows10Mark = "1909";
+
+/** Optional attribute of an item: the SHA-256 of its package in
+    hexadecimal, which the downloaded package must have.
+*/
+inline constexpr const char* packageHashAttribute = "sha256";
 } // namespace DeviceListFormat

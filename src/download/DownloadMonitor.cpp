@@ -201,9 +201,17 @@ void DownloadMonitor::takeLaunch()
     launch = std::make_unique<DownloadResult::Launch> (std::move (*taken));
     ticks = 0;
 
-    if (launch->kind == DownloadResult::Launch::Kind::noInstaller)
+    if (launch->kind == DownloadResult::Launch::Kind::noInstaller || launch->kind == DownloadResult::Launch::Kind::wrongPackage)
     {
         endRequest (StatusText::downloadError);
+        return;
+    }
+
+    // Removed, never started: the status line says why.
+    if (launch->kind == DownloadResult::Launch::Kind::notSigned)
+    {
+        endRequest (StatusText::installError);
+        statusCallback (StatusText::notSigned);
         return;
     }
 

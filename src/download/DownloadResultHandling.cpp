@@ -4,8 +4,11 @@
 #include "devices/HostSystem.h"
 #include "download/DiskSpace.h"
 #include "download/InstallerLauncher.h"
+#include "download/InstallerSignature.h"
 #include "download/StatusText.h"
 #include "download/ZipIntegrity.h"
+
+#include <juce_cryptography/juce_cryptography.h>
 
 #include <cstring>
 
@@ -35,6 +38,36 @@ bool isReadableEntryName (const juce::String& name)
 
     return true;
 }
+
+/** A stream that ends early once a stop is asked for, so that hashing a
+    large file does not hold up whoever stops the work.
+*/
+class StoppableInputStream final : public juce::InputStream
+{
+public:
+    StoppableInputStream (juce::InputStream& sourceToRead, const std::function<bool()>& shouldStopToAsk)
+        : source (sourceToRead), shouldStop (shouldStopToAsk) {}
+
+    bool wasStopped() const { return stopped; }
+
+    juce::int64 getTotalLength() override { return source.getTotalLength(); }
+    bool isExhausted() override { return stopped || source.isExhausted(); }
+    juce::int64 getPosition() override { return source.getPosition(); }
+    bool setPosition (juce::int64 position) override { return source.setPosition (position); }
+
+    int read (void* destination, int maxBytes) override
+    {
+        if (shouldStop != nullptr && shouldStop())
+            stopped = true;
+
+        return stopped ? 0 : source.read (destination, maxBytes);
+    }
+
+private:
+    juce::InputStream& source;
+    const std::function<bool()>& shouldStop;
+    bool stopped = false;
+};
 
 /** Where JUCE's ZipFile::uncompressEntry writes an entry: elsewhere than on
     Windows, a backslash in its name separates folders as well.
@@ -242,6 +275,30 @@ bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settin
     return software == "Tessel Max" && settings.region == "en" && (! isNotQt || noDriverIncluded);
 }
 
+bool hasSha256 (const juce::File& file, const juce::String& expected, const std::function<bool()>& shouldStop)
+{
+    juce::FileInputStream in (file);
+
+    if (! in.openedOk())
+    {
+        juce::Logger::writeToLog ("<handleDownloadResult> The package could not be read for its SHA-256: " + file.getFullPathName());
+        return false;
+    }
+
+    StoppableInputStream stoppable (in, shouldStop);
+    const auto actual = juce::SHA256 (stoppable).toHexString();
+
+    if (stoppable.wasStopped())
+        return false;
+
+    if (actual.equalsIgnoreCase (expected.trim()))
+        return true;
+
+    juce::Logger::writeToLog ("<handleDownloadResult> The package is not the one the device list describes: SHA-256 "
+                              + actual + " received, " + expected + " expected (" + file.getFileName() + ")");
+    return false;
+}
+
 Launch unpackAndLaunch (const juce::URL& url,
                         const juce::File& targetFile,
                         const Selection& selection,
@@ -249,6 +306,21 @@ Launch unpackAndLaunch (const juce::URL& url,
 {
     Launch launch;
     auto installer = targetFile;
+
+    // Before anything of it is unpacked or started.
+    if (selection.packageSha256.isNotEmpty())
+    {
+        if (! hasSha256 (targetFile, selection.packageSha256, shouldStop))
+        {
+            if (shouldStop == nullptr || ! shouldStop())
+                launch.kind = Launch::Kind::wrongPackage;
+
+            targetFile.deleteFile();
+            return launch;
+        }
+
+        juce::Logger::writeToLog ("<handleDownloadResult> The package has the SHA-256 the device list gives: " + selection.packageSha256);
+    }
 
     if (url.getFileName().endsWithIgnoreCase ("zip"))
     {
@@ -276,9 +348,21 @@ Launch unpackAndLaunch (const juce::URL& url,
     if (shouldStop != nullptr && shouldStop())
         return launch;
 
-    launch.run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
-    launch.kind = launch.run != nullptr ? Launch::Kind::started : Launch::Kind::notStarted;
     launch.installer = installer;
+
+    // Held from the check until its process has started.
+    const auto checked = InstallerSignature::holdIfMakers (installer);
+
+    if (checked.refused)
+    {
+        launch.kind = Launch::Kind::notSigned;
+        return launch;
+    }
+
+    if (checked.program != nullptr)
+        launch.run = startInstaller (selection.region, selection.softwareName, *checked.program);
+
+    launch.kind = launch.run != nullptr ? Launch::Kind::started : Launch::Kind::notStarted;
 
     lastInstallerPath = installer.getFullPathName();
     return launch;
@@ -289,11 +373,13 @@ juce::String settledStatus (const Launch& launch)
     switch (launch.kind)
     {
         case Launch::Kind::noInstaller:
+        case Launch::Kind::wrongPackage:
             return StatusText::downloadError;
 
         case Launch::Kind::unpackFailed:
             return StatusText::unzipError;
 
+        case Launch::Kind::notSigned:
         case Launch::Kind::notStarted:
             return StatusText::installError;
 

@@ -17,7 +17,9 @@ struct Launch
     enum class Kind
     {
         noInstaller, // nothing in the package to run: "Download error"
+        wrongPackage, // not the package the device list describes (its SHA-256): "Download error"
         unpackFailed, // the archive could not be unpacked whole: "Unzip error"
+        notSigned, // the installer is not the maker's (its signature): "Install error", removed, not started
         notStarted, // the installer could not be started
         started
     };
@@ -50,11 +52,13 @@ struct Unpacked
     bool stopped = false;
 };
 
-/** Turns a finished download into a running installer: a ZIP archive is
-    unpacked beside itself into a folder named after it and the installer
-    for this system's architecture is picked from it; any other file is the
-    installer itself. The installer is started silently and remembered in
-    lastInstallerPath. Every step is logged.
+/** Turns a finished download into a running installer: a package for
+    which the device list gives a SHA-256 must have it, or it is removed; a
+    ZIP archive is unpacked beside itself into a folder named after it and
+    the installer for this system's architecture is picked from it; any
+    other file is the installer itself. The installer is started silently,
+    only when its signature is the maker's (InstallerSignature), and
+    remembered in lastInstallerPath. Every step is logged.
 
     It unpacks and starts a process, so the download monitor runs it on a
     thread of its own; `shouldStop` is asked between two archive entries,
@@ -97,10 +101,17 @@ juce::File pickInstaller (const juce::Array<juce::File>& candidates, const juce:
 */
 bool reportsOwnOutcome (const Selection& selection, const SharedSettings& settings);
 
+/** Whether `file` has the SHA-256 `expected` (hexadecimal, letter case
+    aside). Reads it whole; a stop asked for on the way ends the reading
+    and the answer is false. Both hashes are logged when they differ.
+*/
+bool hasSha256 (const juce::File& file, const juce::String& expected, const std::function<bool()>& shouldStop = nullptr);
+
 /** The outcome of a package that reports its own, once settleTimeMs have
-    passed: "Download error" without an installer, "Unzip error" when the
-    archive could not be unpacked, "Install error" when it
-    did not start or has already ended with a code that means failure (the
+    passed: "Download error" without an installer or with the wrong
+    package, "Unzip error" when the
+    archive could not be unpacked, "Install error" when it was not the
+    maker's or did not start or has already ended with a code that means failure (the
     code is logged), "Installed" otherwise.
 */
 juce::String settledStatus (const Launch& launch);

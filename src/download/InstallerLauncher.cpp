@@ -120,6 +120,17 @@ std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String 
     return run;
 }
 
+std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String softwareName, const platform::HeldProgram& installer)
+{
+    if (! installer.isStillTheCheckedFile())
+    {
+        juce::Logger::writeToLog ("<launchInstaller> The installer changed after its signature check, not started: " + installer.getFile().getFullPathName());
+        return nullptr;
+    }
+
+    return startInstaller (std::move (region), std::move (softwareName), installer.getFile().getFullPathName());
+}
+
 int getRunningInstallerCount()
 {
     return runningInstallers.load();

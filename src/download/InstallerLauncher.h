@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/InstallerSignatureService.h"
+
 /** Starts a downloaded installer silently, on a self-deleting thread of its
     own that waits for the installer to end, and returns at once.
 
@@ -51,6 +53,14 @@ public:
     installer could not be started.
 */
 std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String softwareName, juce::String installerPath);
+
+/** startInstaller for an installer held since its signature check
+    (InstallerSignature::holdIfMakers): the held file is the one started,
+    and the caller keeps holding it until this has returned, that is until
+    the installer's process has started. nullptr also when the file at the
+    path is no longer the one that was checked.
+*/
+std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String softwareName, const platform::HeldProgram& installer);
 
 /** Installers started by launchInstaller that have not ended yet. */
 int getRunningInstallerCount();

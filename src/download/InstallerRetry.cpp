@@ -4,6 +4,7 @@
 #include "base/ProcessState.h"
 #include "download/InstallMonitor.h"
 #include "download/InstallerLauncher.h"
+#include "download/InstallerSignature.h"
 #include "download/StatusText.h"
 
 #include <juce_events/juce_events.h>
@@ -38,7 +39,15 @@ namespace
     Outcome retryOnce (const Selection& selection, const juce::File& installer, int endWaitMs)
     {
         InstallMonitor watcher (selection.deviceName);
-        const auto run = startInstaller (selection.region, selection.softwareName, installer.getFullPathName());
+
+        // Checked again: the file may have been replaced since it last ran.
+        auto checked = InstallerSignature::holdIfMakers (installer);
+
+        if (checked.refused)
+            return { StatusText::notSigned, nullptr };
+
+        const auto run = checked.program != nullptr ? startInstaller (selection.region, selection.softwareName, *checked.program) : nullptr;
+        checked.program.reset();
 
         if (run == nullptr)
         {
@@ -76,8 +85,15 @@ void launchInBackground (const Selection& selection, const juce::File& installer
 {
     const auto post = [onStatus] (const juce::String& status)
     {
+        // A refused installer ends as one that did not start, then the
+        // status line says why.
         const auto report = [onStatus, status]
-        { onStatus (status); };
+        {
+            if (status == StatusText::notSigned)
+                onStatus (StatusText::installError);
+
+            onStatus (status);
+        };
 
         juce::MessageManager::callAsync (report);
     };

@@ -25,7 +25,8 @@ constexpr int endWaitLimitMs = 30 * 1000;
     is the user's to answer) the installer's exit code decides once it has
     ended: "Installed" or "Install error", and "Time out" when it has not
     ended within `endWaitMs`. "Install error" at once when it cannot be
-    started. Pressing the dialog's button and waiting for the end take time,
+    started, "Not signed" when its signature is not the maker's (it is
+    then removed and never started). Pressing the dialog's button and waiting for the end take time,
     so this runs off the message thread.
 */
 juce::String launchAndLookOnce (const Selection& selection, const juce::File& installer, int endWaitMs = endWaitLimitMs);
@@ -33,7 +34,8 @@ juce::String launchAndLookOnce (const Selection& selection, const juce::File& in
 /** launchAndLookOnce on a thread of its own; the status that came of it is
     handed to `onStatus` on the message thread. After "Time out" the thread
     goes on waiting for the installer's end, and its exit code follows
-    ("Installed" or "Install error"), unless the program ends first.
+    ("Installed" or "Install error"), unless the program ends first. A
+    refused installer gives "Not signed" after "Install error".
 */
 void launchInBackground (const Selection& selection, const juce::File& installer, std::function<void (const juce::String&)> onStatus, int endWaitMs = endWaitLimitMs);
 

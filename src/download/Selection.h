@@ -13,4 +13,5 @@ struct Selection
     juce::String language; // the interface language, "cn" or "en"
     bool isEnTesselMax = false; // a Tessel Max package in region "en"
     juce::String url; // the offer's download address, blanks as %20 and "+" as %2B
+    juce::String packageSha256; // the SHA-256 the device list gives the package, in hexadecimal; empty when none
 };

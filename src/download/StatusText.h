@@ -29,6 +29,11 @@ constexpr const char* serverReconnect = "Server reconnect";
 */
 constexpr const char* diskFull = "Disk full";
 
+/** Follows "Install error" when the installer was not started because its
+    signature is not the maker's: the status line then says so.
+*/
+constexpr const char* notSigned = "Not signed";
+
 /** What an installer's failure page says; any status containing it is one. */
 constexpr const char* installerFailureMarker = "Unfortunately";
 

@@ -47,6 +47,7 @@ const Row rows[] = {
     { Match::exact,            StatusText::checkDriver,     { Reaction::checkDriver,      false,  "check_driver",   none,     false, false, false, false, false,  false } },
     // After the request has ended: says why, in place of the server's blame.
     { Match::exact,            StatusText::diskFull,        { Reaction::diskFull,         false,  "disk_full",      none,     false, false, true,  false, false,  false } },
+    { Match::exact,            StatusText::notSigned,       { Reaction::notSigned,        false,  "not_signed",     none,     false, false, false, false, false,  false } },
     // Anything else, "Download cancelled" among them.
     { Match::anything,         nullptr,                     { Reaction::other,            false,  "server_error",   none,     false, true,  true,  true,  true,   false } },
 };

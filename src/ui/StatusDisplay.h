@@ -28,6 +28,7 @@ enum class Reaction
     serverReconnect,
     checkDriver,
     diskFull,
+    notSigned,
     other // anything else, "Download cancelled" among them
 };
 

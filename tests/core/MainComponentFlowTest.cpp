@@ -35,6 +35,7 @@ public:
         host.setWindowsVersion ("10.0.19045");
         host.setWow64 (true);
         (host / "usb").createDirectory();
+        FakeInstaller::signAsMaker (host.getFolder());
 
         if (publishList)
             served.write (listName, deviceList);
@@ -500,4 +501,64 @@ TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls
     ASSERT_TRUE (World::waitForQuestion (30000)) << world.log.getLines().joinIntoString ("\n");
     EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Installed"));
     EXPECT_TRUE (lastInstallerPath.get().startsWith (workFolder.getFullPathName()));
+}
+
+TEST (MainComponentFlow, PackageOrInstallerThatIsNotTheMakersIsNeverStarted)
+{
+    World world;
+
+    // The Tessel Max package as the list describes it (its SHA-256), whose
+    // installer no one signed; the driver package with a SHA-256 it lacks.
+    auto unsignedInstaller = FakeInstaller::getScript().loadFileAsString() + "\n# changed on the way\n";
+    juce::ZipFile::Builder builder;
+    builder.addEntry (new juce::MemoryInputStream (unsignedInstaller.toRawUTF8(), unsignedInstaller.getNumBytesAsUTF8(), true),
+                      9,
+                      "Package/QX4 Tessel Max Setup.success.exe",
+                      juce::Time::getCurrentTime());
+    const auto tesselMax = world.served / "tesselmax/TesselMax 2.1.zip";
+    tesselMax.deleteFile();
+    {
+        juce::FileOutputStream out (tesselMax);
+        builder.writeToStream (out, nullptr);
+    }
+
+    world.publishArchive ("qx4/HubDriver_4.2_x64.zip", "QX4 Driver Setup.silent.exe");
+    const auto driverHash = juce::SHA256 (world.served / "qx4/HubDriver_4.2_x64.zip").toHexString();
+    const auto listedHash = juce::String::repeatedString ("ab", 32);
+    world.served.write (listName, deviceList.replace ("file=\"tesselmax/", "sha256=\"" + juce::SHA256 (tesselMax).toHexString().toUpperCase() + "\" file=\"tesselmax/").replace ("file=\"qx4/", "sha256=\"" + listedHash + "\" file=\"qx4/"));
+
+    world.start();
+    world.plug ("qx4", "0104", "QX4 Audio");
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return world.find ("installButton1") != nullptr; }));
+
+    const auto requestEndsShowing = [&] (const juce::String& key)
+    {
+        return runMessageLoopUntil ([&]
+                                    { return world.textOf ("statusLabel") == world.main->getLocalisedText (key) && ! isInstalling
+                                             && world.main->getDownloadMonitor() == nullptr; },
+                                    30000);
+    };
+
+    world.click ("installButton1");
+    ASSERT_TRUE (requestEndsShowing ("download_error")) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_EQ (world.log.countContaining ("<handleDownloadResult> The package is not the one the device list describes: SHA-256 "
+                                          + driverHash + " received, " + listedHash + " expected"),
+               1);
+    EXPECT_FALSE ((world.host / "Temp/VelmoraTmp/HubDriver_4.2_x64.zip").exists());
+    EXPECT_FALSE ((world.host / "Temp/VelmoraTmp/HubDriver_4.2_x64").exists()) << "never unpacked";
+
+    world.click ("installButton0");
+    ASSERT_TRUE (requestEndsShowing ("not_signed")) << world.log.getLines().joinIntoString ("\n");
+    EXPECT_EQ (world.log.countContaining ("<handleDownloadResult> The package has the SHA-256 the device list gives: "), 1);
+    EXPECT_TRUE (world.log.contains ("<MainComponent::changeListenerCallback> Install failed"));
+    EXPECT_EQ (world.log.countContaining ("<InstallerSignature> Not signed by the maker, not started: "), 1);
+    EXPECT_EQ (world.log.countContaining ("; verdict 0x800B0100 (TRUST_E_NOSIGNATURE), signer (none)"), 1);
+
+    const auto installer = world.host / "Temp/VelmoraTmp/TesselMax 2.1/Package/QX4 Tessel Max Setup.success.exe";
+    EXPECT_FALSE (installer.exists()) << "removed";
+    EXPECT_TRUE (FakeInstaller::readRuns (installer).empty()) << "never started";
+    EXPECT_FALSE ((world.host / "Program Files/Velmora/QX4 Tessel Max").exists());
+    ASSERT_NE (world.find<juce::Button> ("installButton0"), nullptr);
+    EXPECT_TRUE (world.find<juce::Button> ("installButton0")->isEnabled());
 }

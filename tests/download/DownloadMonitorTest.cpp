@@ -25,6 +25,7 @@ public:
     {
         host.setWindowsVersion ("10.0.19045");
         host.setWow64 (true);
+        FakeInstaller::signAsMaker (host.getFolder());
         workFolder.createDirectory();
     }
 
@@ -40,7 +41,14 @@ public:
         FakeInstaller::writeArchive (packages / path, installerName);
     }
 
-    void publish (const juce::String& path, const juce::String& content) { packages.write (path, content); }
+    /** A file on the server, which the host takes for a program the maker
+        signed, should it be started.
+    */
+    void publish (const juce::String& path, const juce::String& content)
+    {
+        packages.write (path, content);
+        host.describeSignature (juce::MemoryBlock (content.toRawUTF8(), content.getNumBytesAsUTF8()), "signed by " + FakeInstaller::makersName());
+    }
 
     void start (const juce::String& path, const juce::String& softwareName, const juce::String& deviceName = "QX4")
     {
@@ -151,6 +159,7 @@ TEST (DownloadMonitor, WatchedInstallerThatCannotStartEndsTheRequestAtOnce)
     ASSERT_TRUE (zip.writeToStream (bytes, nullptr));
     request.publish ("tesselmax/TesselMax_2.1.zip", {});
     (request.packages / "tesselmax/TesselMax_2.1.zip").replaceWithData (bytes.getData(), bytes.getDataSize());
+    request.host.describeSignature (juce::MemoryBlock ("not a program", 13), "signed by " + FakeInstaller::makersName());
     chooseTesselMaxNewBuildWithDriver();
 
     request.start ("tesselmax/TesselMax_2.1.zip", "Tessel Max");

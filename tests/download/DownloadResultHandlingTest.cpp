@@ -28,6 +28,7 @@ struct FinishedDownload
           file (host / ("Temp/VelmoraTmp/" + juce::URL::removeEscapeChars (urlFileName)))
     {
         host.setWow64 (is64Bit);
+        FakeInstaller::signAsMaker (host.getFolder());
         file.getParentDirectory().createDirectory();
         selection.region = settings.region;
     }
@@ -46,6 +47,14 @@ struct FinishedDownload
         out.setPosition (0);
         out.truncate();
         builder.writeToStream (out, nullptr);
+    }
+
+    /** The host takes the download, as it is now, for a program the maker signed. */
+    void signAsMaker() const
+    {
+        juce::MemoryBlock content;
+        file.loadFileAsData (content);
+        host.describeSignature (content, "signed by " + FakeInstaller::makersName());
     }
 
     /** The folder the archive is unpacked into. */
@@ -296,6 +305,7 @@ TEST (DownloadResultHandling, OnlyPackagesWithoutDialogsReportTheirOutcome)
     // An installer that cannot be started is not reported as installed.
     FinishedDownload download ("Setup.exe");
     download.file.replaceWithText ("MZ This program cannot be run in DOS mode.");
+    download.signAsMaker();
     EXPECT_EQ (download.handle ("Driver"), juce::StringArray (StatusText::installError));
     EXPECT_EQ (download.handle ("Tessel Max"), juce::StringArray()) << "the dialog watch decides for this one";
 
@@ -308,6 +318,7 @@ TEST (DownloadResultHandling, OnlyPackagesWithoutDialogsReportTheirOutcome)
     {
         FinishedDownload ended ("Plugin Setup.exe");
         ended.file.replaceWithText ("#!/bin/sh\n" + juce::String (script) + "\n", false, false, "\n");
+        ended.signAsMaker();
         EXPECT_EQ (ended.handle ("Plugin"), juce::StringArray (status)) << script;
     }
 

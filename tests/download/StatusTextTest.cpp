@@ -7,7 +7,7 @@ TEST (StatusText, TerminalStatusesEndARequest)
     for (auto status : { "Installed", "Download error", "Install error", "App found", "Manual install", "Software exist", "Unfortunately the installation failed. (7)", "Setup says: Unfortunately" })
         EXPECT_TRUE (StatusText::isTerminal (status)) << status;
 
-    for (auto status : { "Downloaded", "Download cancelled", "Check driver", "Unzip error", "Disk full", "Time out", "Server error", "Server reconnect", "25.000000% 512000", "installed", "Installed ", "unfortunately", "" })
+    for (auto status : { "Downloaded", "Download cancelled", "Check driver", "Unzip error", "Disk full", "Not signed", "Time out", "Server error", "Server reconnect", "25.000000% 512000", "installed", "Installed ", "unfortunately", "" })
         EXPECT_FALSE (StatusText::isTerminal (status)) << status;
 }
 

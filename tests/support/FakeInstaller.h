@@ -2,7 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include "devices/DeploymentSettings.h"
 #include "support/InstallerRecords.h"
+#include "support/SimulatedHostFolder.h"
 
 #include <csignal>
 
@@ -37,6 +39,19 @@ inline juce::File writeArchive (const juce::File& file, const juce::String& inst
     juce::FileOutputStream out (file);
     builder.writeToStream (out, nullptr);
     return file;
+}
+
+/** The name the maker signs with: the first of this build's publisher names. */
+inline juce::String makersName() { return DeploymentSettings::getPublisherNames()[0]; }
+
+/** The simulated host in `hostFolder` takes every copy of the fake
+    installer for a program the maker signed.
+*/
+inline void signAsMaker (const juce::File& hostFolder)
+{
+    juce::MemoryBlock script;
+    getScript().loadFileAsData (script);
+    SimulatedHostFolder::describeSignature (hostFolder, script, "signed by " + makersName());
 }
 
 using InstallerRecords::readRuns;

@@ -2,6 +2,8 @@
 
 #include "support/TemporaryFolder.h"
 
+#include <juce_cryptography/juce_cryptography.h>
+
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -38,6 +40,20 @@ public:
 
     /** true: a 64-bit Windows; false: a 32-bit one. */
     void setWow64 (bool is64Bit) const { write ("wow64", is64Bit ? "1\n" : "0\n"); }
+
+    /** What the host says of the signature of a program with this content:
+        a line of its file "signatures" ("signed by <name>", "tampered",
+        "unsigned", "untrusted root, signed by <name>", ...).
+    */
+    void describeSignature (const juce::MemoryBlock& program, const juce::String& verdict) const
+    {
+        describeSignature (root.getFolder(), program, verdict);
+    }
+
+    static void describeSignature (const juce::File& hostFolder, const juce::MemoryBlock& program, const juce::String& verdict)
+    {
+        hostFolder.getChildFile ("signatures").appendText (juce::SHA256 (program).toHexString() + " " + verdict + "\n", false, false, "\n");
+    }
 
 private:
     static constexpr const char* variable = "STRATOSET_SIMULATED_HOST";

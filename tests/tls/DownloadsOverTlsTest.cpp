@@ -51,6 +51,7 @@ protected:
     {
         host.setWindowsVersion ("10.0.19045");
         host.setWow64 (true);
+        FakeInstaller::signAsMaker (host.getFolder());
         workFolder.createDirectory();
 
         site.write (listName, listText);

@@ -696,7 +696,18 @@ TEST (InterfaceComponent, RetryThatSeesNoTellingDialogEndsWithTheInstallersOwnWo
         { FakeInstaller::placeAt (t.host / "Temp/VelmoraTmp/Tessel Max 2.1/Setup.silent.exe"), "installed" }, // no dialog, exit code 0
         { t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/Fails.exe", "#!/bin/sh\nexit 3\n"), "install_error" },
         { t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/NotAProgram.exe", "MZ but not a program"), "install_error" }, // never starts
+        { t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/Swapped.exe", "#!/bin/sh\nexit 0\n"), "not_signed" }, // nobody signed it
     };
+
+    // All but the last signed by the maker.
+    for (const auto& [installer, key] : cases)
+    {
+        juce::MemoryBlock content;
+        installer.loadFileAsData (content);
+
+        if (juce::String (key) != "not_signed")
+            t.host.describeSignature (content, "signed by " + FakeInstaller::makersName());
+    }
 
     for (const auto& [installer, key] : cases)
     {
@@ -708,6 +719,8 @@ TEST (InterfaceComponent, RetryThatSeesNoTellingDialogEndsWithTheInstallersOwnWo
                                           { return t.textOf ("statusLabel").endsWith (t.ui->getLocalisedText (key)); }))
             << installer.getFileName() << ": " << t.textOf ("statusLabel");
     }
+
+    EXPECT_FALSE ((t.host / "Temp/VelmoraTmp/Tessel Max 2.1/Swapped.exe").exists()) << "the installer that is not the maker's is removed";
 }
 
 TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
@@ -719,6 +732,7 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     t.ui->updateStatus ("Unfortunately the installation failed. (7)");
 
     // The installer of the last download, in a folder with blanks; its run is recorded.
+    FakeInstaller::signAsMaker (t.host.getFolder());
     const auto installer = FakeInstaller::placeAt (t.host / "Temp/VelmoraTmp/Tessel Max 2.1/Setup.silent.exe");
     lastInstallerPath = installer.getFullPathName();
 
@@ -728,6 +742,9 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
 
     t.click ("retryButton");
 
+    // Checked and started on a thread of the retry's own, recorded at its end.
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+                                      { return ! FakeInstaller::readRuns (installer).empty(); }));
     ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
     const auto runs = FakeInstaller::readRuns (installer);
     ASSERT_EQ (runs.size(), 1u);
@@ -742,6 +759,8 @@ TEST (InterfaceComponent, RetryStartsTheLastInstallerAgainAndReadsItsDialogOnce)
     FakeWindowAutomation completed;
     completed.addWindow ("#32770", "QX4 Setup", { { "Static", "The installation completed successfully. It's not necessary to reboot." }, { "Button", "E&xit" } });
     t.click ("retryButton");
+    EXPECT_TRUE (runMessageLoopUntil ([&]
+                                      { return FakeInstaller::readRuns (installer).size() >= 2; }));
     ASSERT_TRUE (FakeInstaller::waitForInstallersToEnd());
 
     EXPECT_EQ (FakeInstaller::readRuns (installer).size(), 2u);

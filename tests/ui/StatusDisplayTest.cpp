@@ -35,6 +35,7 @@ TEST (StatusDisplay, DispatchTestsProgressFirstAndComparesTheRestExactly)
         { "Check driver", Reaction::checkDriver },
         { "Check driver ", Reaction::other },
         { "Disk full", Reaction::diskFull },
+        { "Not signed", Reaction::notSigned },
         { "Download cancelled", Reaction::other },
         { "", Reaction::other },
     };
@@ -103,6 +104,7 @@ TEST (StatusDisplay, TableDescribesEveryReactionThatIsNotSpecial)
         { "Time out", "time_out", Prefix::none, true, true, false },
         { "Check driver", "check_driver", Prefix::none, false, false, false },
         { "Disk full", "disk_full", Prefix::none, false, false, false },
+        { "Not signed", "not_signed", Prefix::none, false, false, false },
         { "Download cancelled", "server_error", Prefix::none, true, true, false },
         { "installed", "server_error", Prefix::none, true, true, false },
     };

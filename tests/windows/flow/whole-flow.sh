@@ -4,8 +4,9 @@
 # with the QX4 as a registry device and nginx playing the maker's servers on
 # its loopback port; the device is recognised, the interface is switched to
 # English and the plug-in's install button is clicked (xdotool, on the
-# screen); the package, a ZIP holding a real NSIS installer, arrives over
-# eight ranges through WinINet, is unpacked, and the installer runs with its
+# screen); the package, a ZIP holding a real NSIS installer signed by the
+# maker's name (tests/windows/signing), arrives over eight ranges through
+# WinINet, is unpacked, its signature is checked, and the installer runs with its
 # switches and installs; "Installed" leads to the newest shortcut and the
 # launch question, which is answered "Yes" with a click; the installed
 # program then runs from its own folder. All the while a probe asks the
@@ -156,7 +157,8 @@ nginx_running=1
 #-------------------------------------------------------------------------------
 # A fresh prefix of this architecture, with the registry devices.
 
-"$wine_prefix" create > "$work/prefix.log" 2>&1 || { cat "$work/prefix.log"; fail "no Wine prefix"; }
+"$wine_prefix" create --trust "$build/trust_test_authority.exe" "$build/signing/authority.der" > "$work/prefix.log" 2>&1 \
+    || { cat "$work/prefix.log"; fail "no Wine prefix"; }
 
 # What the program learns of a 32-bit Windows, straight from it.
 if [ "$bits" = 32 ]; then
@@ -244,6 +246,9 @@ installed_by="$install_folder/installed-by.txt"
 [ -f "$installed_by" ] || fail "the installer left no note of its run"
 grep -q '/S /allusers' "$installed_by" || fail "the installer did not get /S /allusers: $(tail -n 1 "$installed_by")"
 [ "$(head -n 1 "$installed_by" | tr -d '\r')" = "$installer_arch" ] || fail "the $installer_arch installer was not the one that ran"
+
+logged "<InstallerSignature> Signed by $(head -n 1 "$build/signing/publisher.txt"): " \
+    || fail "the installer's signature was not checked"
 
 case "$bits" in
     64) logged "<DownloadMonitor::handleDownloadResult> Only single one .exe: velmorashortcutpluginsetup.exe" \

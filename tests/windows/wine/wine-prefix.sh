@@ -2,8 +2,10 @@
 # The Wine prefix that the Windows tests run in: a 64-bit Windows (so the
 # 32-bit programs run under WOW64), or a 32-bit one when WINEARCH=win32, with
 # the test fixtures in its registry.
-#   wine-prefix.sh create
-#       makes the prefix in $WINEPREFIX afresh (whatever was there goes)
+#   wine-prefix.sh create [--trust <trust_test_authority.exe> <authority.der>]
+#       makes the prefix in $WINEPREFIX afresh (whatever was there goes);
+#       with --trust, the tests' code-signing authority is added to its
+#       LocalMachine Root store (tests/windows/signing)
 #   wine-prefix.sh run [--windows-version win7|win10|win11] program.exe [args...]
 #       runs a program in it, after making Wine report that Windows version
 #   wine-prefix.sh remove
@@ -83,6 +85,11 @@ case "${1:-}" in
         # Windows has Microsoft YaHei, which draws the Chinese texts of the
         # interface; Debian's WenQuanYi Micro Hei stands in for it.
         wine_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /d 'WenQuanYi Micro Hei' /f
+        if [ "${2:-}" = "--trust" ]; then
+            # Once the registry writes above have settled.
+            wineserver --wait
+            wine "$3" "$(winepath -w "$4")" || { echo "the test authority $4 could not be trusted" >&2; exit 1; }
+        fi
         set_windows_version win10
         wineserver --wait
         echo "Wine prefix ready: $WINEPREFIX ($(wine --version))"
