@@ -25,9 +25,43 @@ InstallMonitor::InstallMonitor (const juce::String& nameToUse)
 {
 }
 
+bool InstallMonitor::isSameOrDescendant (juce::uint32 processId, juce::uint32 ancestor, const std::map<juce::uint32, juce::uint32>& parents)
+{
+    // Bounded: a tree read while processes come and go may hold a loop
+    // (a parent's id taken again by one of its descendants).
+    for (int depth = 0; processId != 0 && depth < 64; ++depth)
+    {
+        if (processId == ancestor)
+            return true;
+
+        const auto parent = parents.find (processId);
+
+        if (parent == parents.end() || parent->second == processId)
+            return false;
+
+        processId = parent->second;
+    }
+
+    return false;
+}
+
+bool InstallMonitor::belongsToInstaller (std::uintptr_t window)
+{
+    if (installerProcess == 0)
+        return true;
+
+    const auto owner = platform::windowAutomation().getWindowProcessId (window);
+
+    if (owner == installerProcess)
+        return true;
+
+    return owner != 0 && isSameOrDescendant (owner, installerProcess, platform::windowAutomation().getParentProcessIds());
+}
+
 bool InstallMonitor::findInstallerWindow()
 {
     auto& windows = platform::windowAutomation();
+    dialog = 0;
 
     for (auto window = windows.findNextTopLevelWindow (0, dialogClass); window != 0;
          window = windows.findNextTopLevelWindow (window, dialogClass))
@@ -47,9 +81,12 @@ bool InstallMonitor::findInstallerWindow()
         const juce::String shortName = name.length() > shortNameLength ? name.substring (0, shortNameLength)
                                                                        : juce::String ("alternativeName");
 
-        if (title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
+        // Another copy's installer, or one the user started, is not ours to answer.
+        if ((title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
+            && belongsToInstaller (window))
         {
             windowTitle = titleAsRead;
+            dialog = window;
             return true;
         }
     }
@@ -61,16 +98,16 @@ juce::String InstallMonitor::analyseWindow()
 {
     auto& windows = platform::windowAutomation();
 
-    // Nothing found yet, or the dialog cannot be found again by its title:
-    // every lookup would find nothing.
+    // Nothing found yet, or the dialog is gone: every lookup would find
+    // nothing.
     lastPage = Page::none;
 
     if (windowTitle.isEmpty())
         return resultStill;
 
-    const auto dialog = windows.findTopLevelWindow (dialogClass, windowTitle);
-
-    if (dialog == 0)
+    // The very window found, not the first with its title: another
+    // installer's may bear the same one.
+    if (dialog == 0 || windows.getWindowTextWide (dialog).isEmpty())
         return resultStill;
 
     lastPage = Page::unknown;

@@ -2,6 +2,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstdint>
+#include <map>
+
 /** Answers the dialog pages of the maker's installers, so an installation
     runs to its end without the user: it finds the installer's top-level
     dialog by its title and presses the buttons its known pages offer.
@@ -12,6 +15,17 @@ class InstallMonitor
 public:
     /** `name` is the device name of the request. */
     explicit InstallMonitor (const juce::String& name);
+
+    /** From now on only dialogs of this process, or of a process it started
+        (or those started in turn), count as the installer's; 0 (the start)
+        lets any dialog with a matching title count.
+    */
+    void setInstallerProcess (juce::uint32 processId) { installerProcess = processId; }
+
+    /** Whether `processId` is `ancestor` or descends from it in the tree of
+        parent ids given (a process id to its parent's).
+    */
+    static bool isSameOrDescendant (juce::uint32 processId, juce::uint32 ancestor, const std::map<juce::uint32, juce::uint32>& parents);
 
     /** Looks through the top-level dialogs for the installer's: one whose
         title, without blanks, contains the device name (without blanks and
@@ -57,7 +71,11 @@ public:
     static constexpr const char* resultDone = "done";
 
 private:
+    bool belongsToInstaller (std::uintptr_t window);
+
     juce::String name;
     juce::String windowTitle;
+    std::uintptr_t dialog = 0; // the dialog found last, 0: none
+    juce::uint32 installerProcess = 0;
     Page lastPage = Page::none;
 };

@@ -21,6 +21,8 @@ juce::String launchAndLookOnce (const Selection& selection, const juce::File& in
         return StatusText::installError;
     }
 
+    watcher.setInstallerProcess (run->getProcessId());
+
     if (watcher.findInstallerWindow())
     {
         const auto outcome = watcher.analyseWindow();

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include "platform/PlatformService.h"
@@ -54,6 +55,16 @@ public:
         control has handled the click.
     */
     virtual void click (WindowHandle control) = 0;
+
+    /** GetWindowThreadProcessId: the process that made the window, 0 when
+        the window is gone or not known.
+    */
+    virtual juce::uint32 getWindowProcessId (WindowHandle window) = 0;
+
+    /** A snapshot of the running processes (CreateToolhelp32Snapshot): each
+        one's process id with the id of the process that started it.
+    */
+    virtual std::map<juce::uint32, juce::uint32> getParentProcessIds() = 0;
 
     static std::unique_ptr<WindowAutomationService> createNative();
 };

@@ -15,9 +15,9 @@ public:
         juce::String className, text;
     };
 
-    platform::WindowHandle addWindow (const juce::String& className, const juce::String& title, std::vector<Control> controls = {})
+    platform::WindowHandle addWindow (const juce::String& className, const juce::String& title, std::vector<Control> controls = {}, juce::uint32 owner = 0)
     {
-        windows.push_back ({ true, className, title, std::move (controls) });
+        windows.push_back ({ true, className, title, std::move (controls), owner });
         return (platform::WindowHandle) windows.size();
     }
 
@@ -80,10 +80,24 @@ public:
     void click (platform::WindowHandle control) override
     {
         if (const auto* pressed = controlFor (control))
+        {
             clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
+            clickedWindows.push_back (control / controlBase);
+        }
     }
 
+    juce::uint32 getWindowProcessId (platform::WindowHandle window) override
+    {
+        return isOpenWindow (window) ? windows[window - 1].owner : 0;
+    }
+
+    std::map<juce::uint32, juce::uint32> getParentProcessIds() override { return parentProcessIds; }
+
     juce::StringArray clicks;
+    std::vector<platform::WindowHandle> clickedWindows; // the top-level window of each click
+
+    /** The process tree getParentProcessIds reports. */
+    std::map<juce::uint32, juce::uint32> parentProcessIds;
 
 private:
     struct Window
@@ -91,6 +105,7 @@ private:
         bool open;
         juce::String className, title;
         std::vector<Control> controls;
+        juce::uint32 owner = 0;
     };
 
     static constexpr platform::WindowHandle controlBase = 1000;
