@@ -283,6 +283,9 @@ juce::int64 ChunkedDownloader::readFileSize (OpenStream& probe)
 
 void ChunkedDownloader::run()
 {
+    const juce::ScopeGuard dropEmptyEntry { [this]
+                                            { dropEmptyStoreEntry(); } };
+
     if (runPass() != PassEnd::fileChanged || threadShouldExit() || cancelRequested)
         return;
 
@@ -301,6 +304,17 @@ void ChunkedDownloader::run()
 
     if (runPass() == PassEnd::fileChanged)
         reportError ("The file changed on the server during the download");
+}
+
+void ChunkedDownloader::dropEmptyStoreEntry()
+{
+    // Without a record (the size probe failed, or nothing arrived) an entry
+    // holds nothing to go on from.
+    if (store != nullptr && ! store->readRecord().has_value())
+    {
+        store->remove();
+        store.reset();
+    }
 }
 
 ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
@@ -540,8 +554,8 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
             break;
         }
 
-        // The bytes that arrived stay: the next attempt goes on from them.
-        chunkProgress[(size_t) index] = juce::jlimit ((juce::int64) 0, range.getLength(), file.getSize());
+        // In a store the bytes that arrived stay: the next attempt goes on from them.
+        chunkProgress[(size_t) index] = store != nullptr ? juce::jlimit ((juce::int64) 0, range.getLength(), file.getSize()) : (juce::int64) 0;
         chunkRates[(size_t) index] = 0;
     }
 
@@ -652,9 +666,10 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& wholeRange, c
     if (isStopping())
         return false;
 
-    // Each attempt goes on from the bytes the range's file already holds:
-    // from an earlier run, or from an attempt that broke off.
-    const auto have = juce::jlimit ((juce::int64) 0, wholeRange.getLength(), file.getSize());
+    // A range kept in a store goes on from the bytes its file holds: from
+    // an earlier run, or from an attempt that broke off. Otherwise each
+    // attempt fetches the whole range.
+    const auto have = store != nullptr ? juce::jlimit ((juce::int64) 0, wholeRange.getLength(), file.getSize()) : (juce::int64) 0;
     chunkProgress[(size_t) index] = have;
 
     if (have == wholeRange.getLength())

@@ -161,6 +161,7 @@ private:
     */
     std::vector<juce::int64> takeUpStoredRanges (const std::vector<ByteRange>& ranges);
     void writeStoreRecord (int count);
+    void dropEmptyStoreEntry();
 
     /** Whether the target's volume has room for the whole download from
         here on; reports the error when it has not.

@@ -25,37 +25,9 @@ InstallMonitor::InstallMonitor (const juce::String& nameToUse)
 {
 }
 
-bool InstallMonitor::isSameOrDescendant (juce::uint32 processId, juce::uint32 ancestor, const std::map<juce::uint32, juce::uint32>& parents)
-{
-    // Bounded: a tree read while processes come and go may hold a loop
-    // (a parent's id taken again by one of its descendants).
-    for (int depth = 0; processId != 0 && depth < 64; ++depth)
-    {
-        if (processId == ancestor)
-            return true;
-
-        const auto parent = parents.find (processId);
-
-        if (parent == parents.end() || parent->second == processId)
-            return false;
-
-        processId = parent->second;
-    }
-
-    return false;
-}
-
 bool InstallMonitor::belongsToInstaller (std::uintptr_t window)
 {
-    if (installerProcess == 0)
-        return true;
-
-    const auto owner = platform::windowAutomation().getWindowProcessId (window);
-
-    if (owner == installerProcess)
-        return true;
-
-    return owner != 0 && isSameOrDescendant (owner, installerProcess, platform::windowAutomation().getParentProcessIds());
+    return installerProcess == 0 || platform::windowAutomation().belongsToProcessTree (window, installerProcess);
 }
 
 bool InstallMonitor::findInstallerWindow()

@@ -3,7 +3,6 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
-#include <map>
 
 /** Answers the dialog pages of the maker's installers, so an installation
     runs to its end without the user: it finds the installer's top-level
@@ -21,11 +20,6 @@ public:
         lets any dialog with a matching title count.
     */
     void setInstallerProcess (juce::uint32 processId) { installerProcess = processId; }
-
-    /** Whether `processId` is `ancestor` or descends from it in the tree of
-        parent ids given (a process id to its parent's).
-    */
-    static bool isSameOrDescendant (juce::uint32 processId, juce::uint32 ancestor, const std::map<juce::uint32, juce::uint32>& parents);
 
     /** Looks through the top-level dialogs for the installer's: one whose
         title, without blanks, contains the device name (without blanks and

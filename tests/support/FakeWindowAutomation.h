@@ -93,6 +93,14 @@ public:
 
     std::map<juce::uint32, juce::uint32> getParentProcessIds() override { return parentProcessIds; }
 
+    /** A window added without an owner stands for the dialog of whichever
+        installer is watched; one with an owner is judged by the tree.
+    */
+    bool belongsToProcessTree (platform::WindowHandle window, juce::uint32 processId) override
+    {
+        return (isOpenWindow (window) && windows[window - 1].owner == 0) || WindowAutomationService::belongsToProcessTree (window, processId);
+    }
+
     juce::StringArray clicks;
     std::vector<platform::WindowHandle> clickedWindows; // the top-level window of each click
 
