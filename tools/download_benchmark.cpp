@@ -2,6 +2,8 @@
 //
 //   download_benchmark chunked <address> <target file> [chunks]   ChunkedDownloader (8 chunks)
 //   download_benchmark stream <address> <target file>             one JUCE URL stream
+//   download_benchmark kept <address> <target file> <store folder> ChunkedDownloader (8 chunks),
+//                                                                  its ranges kept in a DownloadStore
 //
 // Prints "<seconds> <bytes>" on success; exits with 1 and a message otherwise.
 
@@ -19,12 +21,12 @@ int fail (const juce::String& message)
     return 1;
 }
 
-juce::String fetchWithChunks (const juce::URL& address, const juce::File& target, int chunks)
+juce::String fetchWithChunks (const juce::URL& address, const juce::File& target, int chunks, std::unique_ptr<DownloadStore::Entry> store = nullptr)
 {
     bool finished = false;
     juce::String error;
 
-    ChunkedDownloader downloader (address, target, chunks);
+    ChunkedDownloader downloader (address, target, chunks, std::move (store));
     downloader.onComplete = [&] (int)
     { finished = true; };
     downloader.onError = [&] (const juce::String& message)
@@ -78,6 +80,8 @@ int main (int argc, char** argv)
         error = fetchWithChunks (address, target, argc > 4 ? juce::String (argv[4]).getIntValue() : 8);
     else if (mode == "stream")
         error = fetchWithOneStream (address, target);
+    else if (mode == "kept" && argc > 4)
+        error = fetchWithChunks (address, target, 8, DownloadStore (juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (argv[4]))).open (address.toString (true)));
     else
         return fail ("unknown mode " + mode);
 

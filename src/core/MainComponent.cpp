@@ -12,7 +12,9 @@
 #include "devices/ServerAddresses.h"
 #include "devices/UsbDetection.h"
 #include "download/DownloadMonitor.h"
+#include "download/DownloadStore.h"
 #include "download/StatusText.h"
+#include "download/WorkFolder.h"
 #include "platform/ProgramStartService.h"
 #include "platform/ShellFolderService.h"
 #include "ui/CustomLookAndFeel.h"
@@ -24,6 +26,13 @@ MainComponent::MainComponent()
     uiLanguage = settings->region;
 
     strings = LocalisedStrings::parseEmbeddedTable();
+
+    // What copies that ended without tidying up left behind, then a folder
+    // of this copy's own, held for as long as it runs.
+    WorkFolder::removeStale (settings->tempFolder);
+    workFolder = WorkFolder::claim (settings->tempFolder);
+    DownloadStore (getDownloadStoreFolder (*settings)).prune (juce::Time::getCurrentTime(), DownloadStore::defaultMaxAge(), DownloadStore::defaultMaxBytes);
+    installLock = std::make_unique<InstallLock> (settings->tempFolder);
 
     // The list is fetched in the background: the window opens at once, and
     // the watch's ticks take the attempt's end.
@@ -47,11 +56,12 @@ MainComponent::~MainComponent()
     // into the folder while it is removed; so does a list attempt.
     downloadMonitor.reset();
     listFetch.reset();
+    installLock->release();
 
     listFile.deleteFile();
 
-    // Symbolic links (reparse points) are removed, never followed.
-    tmpDir.deleteRecursively (false);
+    // Only this copy's own folder: other copies may be working in theirs.
+    workFolder.reset();
 
     // It may only go once it is no longer the default.
     if (&juce::LookAndFeel::getDefaultLookAndFeel() == lookAndFeel.get())
@@ -150,6 +160,15 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
         return;
     }
 
+    // One installer at a time among the copies of this user: a request
+    // that finds another copy installing ends at once, its buttons back.
+    if (! installLock->tryTake())
+    {
+        juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Another copy is installing, request ended: " + selection.softwareName);
+        interfaceComponent.updateStatus (StatusText::anotherCopyInstalling);
+        return;
+    }
+
     isInstalling = true;
     selectedSoftware = selection.softwareName;
     selection.packageSha256 = CatalogueAssembly::findPackageSha256 (databases, selection.url);
@@ -157,9 +176,16 @@ void MainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
     juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> selection: " + selection.deviceName + " " + selection.softwareName + " "
                               + selection.region + " " + selection.language + " " + selection.url);
 
-    tmpDir = settings->tempFolder;
+    // The folder could not be made at the start (a full or read-only disk):
+    // once more now.
+    if (workFolder == nullptr)
+        workFolder = WorkFolder::claim (settings->tempFolder);
 
-    if (! tmpDir.createDirectory())
+    // Without a folder of its own the request fails at its first write, as
+    // it would in a folder that could not be created.
+    const auto tmpDir = workFolder != nullptr ? workFolder->getFolder() : settings->tempFolder.getChildFile (WorkFolder::namePrefix);
+
+    if (workFolder == nullptr)
         juce::Logger::writeToLog ("create tmpDir failed!");
 
     const juce::Component::SafePointer<MainComponent> safeThis (this);
@@ -220,6 +246,10 @@ void MainComponent::startDownload (const Selection& selection,
 
 void MainComponent::handleStatus (const Selection& selection, const juce::String& status)
 {
+    // The interface has ended the request (or a new one holds the lock again).
+    if (! isInstalling)
+        installLock->release();
+
     if (status == StatusText::downloadError)
         juce::Logger::writeToLog ("<MainComponent::changeListenerCallback> Download failed");
     else if (status == StatusText::installError)

@@ -6,13 +6,17 @@
 
 #include "devices/DeviceDatabase.h"
 #include "devices/SharedSettings.h"
+#include "download/InstallLock.h"
 #include "download/Selection.h"
 #include "ui/DelayedCall.h"
 #include "ui/InterfaceComponent.h"
 
+#include <memory>
+
 class CustomLookAndFeel;
 class FileFetch;
 class DownloadMonitor;
+class WorkFolder;
 
 /** The window's content and the program's orchestrator: it owns the device
     list of the run and the catalogue built from it, and watches the server
@@ -80,7 +84,8 @@ private:
 
     InterfaceComponent interfaceComponent;
     juce::File listFile;
-    juce::File tmpDir;
+    std::unique_ptr<WorkFolder> workFolder; // this copy's own, for as long as it runs
+    std::unique_ptr<InstallLock> installLock; // held from an accepted request to its end
     juce::StringArray lastPids;
     juce::StringArray declinedPids;
     std::vector<DeviceDatabase> databases;

@@ -17,6 +17,14 @@ struct SharedSettings
     juce::File tempFolder;
 };
 
+/** Where package downloads are kept across runs (beside the copies' own
+    work folders in tempFolder, never inside one of them).
+*/
+inline juce::File getDownloadStoreFolder (const SharedSettings& settings)
+{
+    return settings.tempFolder.getChildFile ("downloads");
+}
+
 /** The record, created on first use (thread-safe) with the temporary folder's
     child "VelmoraTmp".
 */

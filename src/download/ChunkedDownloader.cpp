@@ -2,6 +2,7 @@
 
 #include "base/ProcessState.h"
 #include "download/DiskSpace.h"
+#include "platform/VolumeSpace.h"
 
 #include <juce_events/juce_events.h>
 
@@ -21,6 +22,10 @@ bool isRedirect (int statusCode)
 constexpr int readSize = 8192;
 constexpr int fileBufferSize = 16384;
 constexpr double checkpointIntervalMs = 1000.0;
+
+// How often a range kept in a store is forced to the disk, and the store's
+// record rewritten: what a crash or a power cut loses, a fraction of a second.
+constexpr double durableIntervalMs = 200.0;
 
 double now() { return juce::Time::getMillisecondCounterHiRes(); }
 
@@ -98,14 +103,16 @@ private:
 };
 
 //==============================================================================
-ChunkedDownloader::ChunkedDownloader (const juce::URL& urlToFetch, const juce::File& fileToWrite, int chunkCount)
+ChunkedDownloader::ChunkedDownloader (const juce::URL& urlToFetch, const juce::File& fileToWrite, int chunkCount, std::unique_ptr<DownloadStore::Entry> storeEntry)
     : juce::Thread ("DownloadThread"),
       url (urlToFetch),
       targetFile (fileToWrite),
-      numChunks (chunkCount)
+      numChunks (chunkCount),
+      store (std::move (storeEntry))
 {
     const auto slots = juce::jmax (1, numChunks);
     chunkProgress.reset (new std::atomic<juce::int64>[(size_t) slots]());
+    chunkDurable.reset (new std::atomic<juce::int64>[(size_t) slots]());
     chunkRates.reset (new std::atomic<juce::int64>[(size_t) slots]());
     restartedAsSlower.reset (new bool[(size_t) slots]());
     streamSlots.reset (new StreamSlot[(size_t) slots + 1]);
@@ -276,12 +283,19 @@ juce::int64 ChunkedDownloader::readFileSize (OpenStream& probe)
 
 void ChunkedDownloader::run()
 {
+    const juce::ScopeGuard dropEmptyEntry { [this]
+                                            { dropEmptyStoreEntry(); } };
+
     if (runPass() != PassEnd::fileChanged || threadShouldExit() || cancelRequested)
         return;
 
     // Ranges of two builds must never meet in one file: the whole file
     // once more, from the size probe on.
     juce::Logger::writeToLog ("<ChunkedDownloader> The file changed on the server during the download, downloading it again");
+
+    // The kept ranges are of the old build.
+    if (store != nullptr)
+        store->clear();
     fileChanged = false;
     diskFull = false;
     streamsStopped = false;
@@ -290,6 +304,17 @@ void ChunkedDownloader::run()
 
     if (runPass() == PassEnd::fileChanged)
         reportError ("The file changed on the server during the download");
+}
+
+void ChunkedDownloader::dropEmptyStoreEntry()
+{
+    // Without a record (the size probe failed, or nothing arrived) an entry
+    // holds nothing to go on from.
+    if (store != nullptr && ! store->readRecord().has_value())
+    {
+        store->remove();
+        store.reset();
+    }
 }
 
 ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
@@ -310,41 +335,79 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
 
     juce::Array<juce::File> chunkFiles;
 
-    // Only the joined file outlives the run: a cancelled or failed download
-    // leaves no ranges behind, however large.
-    const auto removeChunkFiles = [&chunkFiles]
+    // Without a store only the joined file outlives the run: a cancelled or
+    // failed download leaves no ranges behind, however large. A store keeps
+    // them for the next run, unless the user cancelled or they are joined.
+    const auto removeChunkFiles = [this, &chunkFiles] (bool completedOrCancelled)
     {
-        for (const auto& file : chunkFiles)
-            file.deleteFile();
+        if (store == nullptr)
+        {
+            for (const auto& file : chunkFiles)
+                file.deleteFile();
+        }
+        else if (completedOrCancelled)
+        {
+            store->remove();
+            store.reset();
+        }
+        else
+        {
+            juce::int64 kept = 0;
+
+            for (int i = 0; i < chunkFiles.size(); ++i)
+                kept += chunkDurable[(size_t) i].load();
+
+            // An entry that holds nothing is not worth keeping.
+            if (kept > 0)
+            {
+                writeStoreRecord (chunkFiles.size());
+            }
+            else
+            {
+                store->remove();
+                store.reset();
+            }
+        }
 
         chunkFiles.clear();
     };
-    const juce::ScopeGuard removeChunkFilesAtTheEnd { removeChunkFiles };
+    const juce::ScopeGuard removeChunkFilesAtTheEnd { [&]
+                                                      { removeChunkFiles (cancelRequested); } };
 
     for (int i = 0; i < count; ++i)
     {
-        auto file = juce::File::createTempFile ("chunk_" + juce::String (i));
+        // In the store, or beside the target in the folder its owner keeps
+        // for it; never loose in the system's temporary folder.
+        const auto file = store != nullptr ? store->getRangeFile (i)
+                                           : targetFile.getSiblingFile (targetFile.getFileName() + ".chunk_" + juce::String (i));
+
+        // Files beside the target are this run's alone: begun empty.
+        if (store == nullptr)
+            file.deleteFile();
 
         if (! file.create())
         {
-            file = targetFile.getSiblingFile ("temp_chunk_" + juce::String (i));
-
-            if (! file.create())
-            {
-                reportError ("Failed to create temp file at: " + file.getFullPathName());
-                return PassEnd::ended;
-            }
+            reportError ("Failed to create temp file at: " + file.getFullPathName());
+            return PassEnd::ended;
         }
 
         chunkFiles.add (file);
     }
 
+    const auto kept = takeUpStoredRanges (ranges);
+
+    if (! checkRoomFor (ranges, kept))
+        return PassEnd::ended;
+
     for (int i = 0; i < juce::jmax (1, numChunks); ++i)
     {
-        chunkProgress[(size_t) i] = 0;
+        chunkProgress[(size_t) i] = i < count ? kept[(size_t) i] : 0;
+        chunkDurable[(size_t) i] = i < count ? kept[(size_t) i] : 0;
         chunkRates[(size_t) i] = 0;
         restartedAsSlower[(size_t) i] = false;
     }
+
+    writeStoreRecord (count);
 
     std::unique_ptr<std::atomic<int>[]> retryCounts (new std::atomic<int>[(size_t) count]());
     std::vector<std::thread> workers;
@@ -370,8 +433,19 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
 
     // Also ends when every worker has: a cancel that is withdrawn again
     // before this loop sees it leaves nobody to wait for.
+    auto lastRecordTime = now();
+
     while (! threadShouldExit() && ! cancelRequested && ! fileChanged && completedChunks < count && failed == 0 && runningWorkers > 0)
+    {
         wait (200);
+
+        // What a crash or a power cut would leave of the download.
+        if (now() - lastRecordTime >= durableIntervalMs)
+        {
+            writeStoreRecord (count);
+            lastRecordTime = now();
+        }
+    }
 
     // A full disk has no room for the other ranges either.
     if (threadShouldExit() || cancelRequested || fileChanged || diskFull)
@@ -427,7 +501,7 @@ ChunkedDownloader::PassEnd ChunkedDownloader::runPass()
     }
 
     // Before the report: the joined file is unpacked next, the space is needed.
-    removeChunkFiles();
+    removeChunkFiles (true);
 
     if (cancelRequested)
         return PassEnd::ended;
@@ -480,7 +554,8 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
             break;
         }
 
-        chunkProgress[(size_t) index] = 0;
+        // In a store the bytes that arrived stay: the next attempt goes on from them.
+        chunkProgress[(size_t) index] = store != nullptr ? juce::jlimit ((juce::int64) 0, range.getLength(), file.getSize()) : (juce::int64) 0;
         chunkRates[(size_t) index] = 0;
     }
 
@@ -488,11 +563,119 @@ void ChunkedDownloader::runChunkWorker (int index, ByteRange range, const juce::
     notify();
 }
 
-bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const juce::File& file)
+std::vector<juce::int64> ChunkedDownloader::takeUpStoredRanges (const std::vector<ByteRange>& ranges)
+{
+    std::vector<juce::int64> kept (ranges.size(), 0);
+    resumedBytes = 0;
+
+    if (store == nullptr)
+        return kept;
+
+    const auto record = store->readRecord();
+    const auto address = url.toString (true);
+
+    // Only the same build of the same file: same address, size and validator,
+    // split into the same ranges. A file without a validator cannot be told
+    // from another build of itself, so nothing of it is taken up.
+    const auto sameBuild = record.has_value() && validator.isNotEmpty() && record->address == address
+                           && record->totalSize == totalSize && record->validatorName == validatorName
+                           && record->validator == validator && record->rangeBytes.size() == ranges.size();
+
+    if (! sameBuild)
+    {
+        if (record.has_value())
+            juce::Logger::writeToLog ("<ChunkedDownloader> The kept part of the download is of another build of the file, starting anew");
+
+        store->clear();
+        return kept;
+    }
+
+    for (size_t i = 0; i < ranges.size(); ++i)
+    {
+        // Never more than the record claims, which is never more than was
+        // forced to the disk; bytes beyond it are cut off.
+        const auto file = store->getRangeFile ((int) i);
+        kept[i] = juce::jlimit ((juce::int64) 0, juce::jmin (ranges[i].getLength(), file.getSize()), record->rangeBytes[i]);
+
+        juce::FileOutputStream output (file);
+
+        if (! output.openedOk() || ! output.setPosition (kept[i]) || output.truncate().failed())
+            kept[i] = 0;
+
+        resumedBytes += kept[i];
+    }
+
+    juce::Logger::writeToLog ("<ChunkedDownloader> Going on from " + juce::String (resumedBytes.load()) + " of " + juce::String (totalSize.load())
+                              + " bytes kept from an earlier download");
+    return kept;
+}
+
+std::optional<std::pair<juce::int64, juce::String>> ChunkedDownloader::getSpaceShortage() const
+{
+    if (! spaceShort)
+        return std::nullopt;
+
+    return std::make_pair (spaceNeeded, shortVolume);
+}
+
+bool ChunkedDownloader::checkRoomFor (const std::vector<ByteRange>& ranges, const std::vector<juce::int64>& kept)
+{
+    juce::int64 largest = 0, keptTotal = 0;
+
+    for (size_t i = 0; i < ranges.size(); ++i)
+    {
+        largest = juce::jmax (largest, ranges[i].getLength());
+        keptTotal += kept[i];
+    }
+
+    const auto needed = DiskSpace::neededForDownload (totalSize, largest, keptTotal, targetFile.hasFileExtension ("zip"));
+    const auto volume = platform::getVolumeSpace (targetFile.getParentDirectory());
+
+    // A volume that cannot be asked is no reason to refuse: every write is checked anyway.
+    if (volume.bytesFree < 0 || needed <= volume.bytesFree)
+        return true;
+
+    spaceNeeded = needed;
+    shortVolume = volume.volumeName;
+    spaceShort = true;
+    reportError ("Not enough disk space: " + juce::String (needed) + " bytes needed on " + volume.volumeName + ", "
+                 + juce::String (volume.bytesFree) + " free");
+    return false;
+}
+
+void ChunkedDownloader::writeStoreRecord (int count)
+{
+    if (store == nullptr || validator.isEmpty())
+        return;
+
+    DownloadStore::Record record;
+    record.address = url.toString (true);
+    record.totalSize = totalSize;
+    record.validatorName = validatorName;
+    record.validator = validator;
+
+    for (int i = 0; i < count; ++i)
+        record.rangeBytes.push_back (chunkDurable[(size_t) i].load());
+
+    if (! store->writeRecord (record))
+        juce::Logger::writeToLog ("<ChunkedDownloader> Could not write the record of the download in " + store->getFolder().getFullPathName());
+}
+
+bool ChunkedDownloader::downloadChunk (int index, const ByteRange& wholeRange, const juce::File& file)
 {
     if (isStopping())
         return false;
 
+    // A range kept in a store goes on from the bytes its file holds: from
+    // an earlier run, or from an attempt that broke off. Otherwise each
+    // attempt fetches the whole range.
+    const auto have = store != nullptr ? juce::jlimit ((juce::int64) 0, wholeRange.getLength(), file.getSize()) : (juce::int64) 0;
+    chunkProgress[(size_t) index] = have;
+
+    if (have == wholeRange.getLength())
+        return true;
+
+    const ByteRange range { wholeRange.start + have, wholeRange.end };
     const auto chunk = juce::String (index);
     auto headers = getRangeHeader (range);
 
@@ -519,6 +702,16 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         }
     }
 
+    // The whole file where a part was asked for: the server no longer
+    // knows the build the kept bytes are of.
+    if (stream != nullptr && connection.statusCode == 200 && have > 0)
+    {
+        juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", the server sent the whole file instead of the rest of the range");
+        fileChanged = true;
+        notify();
+        return false;
+    }
+
     if (stream == nullptr || connection.statusCode != 206)
     {
         juce::Logger::writeToLog ("Download failed for chunk " + chunk + ", status code: " + juce::String (connection.statusCode));
@@ -538,7 +731,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
 
     auto output = std::make_unique<juce::FileOutputStream> (file, fileBufferSize);
 
-    if (! output->openedOk() || ! output->setPosition (0) || output->truncate().failed())
+    if (! output->openedOk() || ! output->setPosition (have) || output->truncate().failed())
     {
         juce::Logger::writeToLog ("Failed to open output file for chunk " + chunk);
         noteIfDiskFull (file, range.getLength());
@@ -549,6 +742,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
     juce::int64 downloaded = 0;
     const auto attemptStart = now();
     auto checkpointTime = attemptStart;
+    auto durableTime = attemptStart;
     juce::int64 checkpointBytes = 0;
     char buffer[readSize];
 
@@ -573,7 +767,7 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
         }
 
         downloaded += count;
-        chunkProgress[(size_t) index] = downloaded;
+        chunkProgress[(size_t) index] = have + downloaded;
 
         const auto time = now();
 
@@ -597,20 +791,37 @@ bool ChunkedDownloader::downloadChunk (int index, const ByteRange& range, const 
             checkpointTime = time;
             checkpointBytes = downloaded;
         }
+
+        // Forced to the disk before the store's record may claim it.
+        if (store != nullptr && time - durableTime >= durableIntervalMs)
+        {
+            output->flush();
+            durableTime = time;
+
+            if (output->getStatus().wasOk())
+                chunkDurable[(size_t) index] = have + downloaded;
+        }
     }
 
     if (isStopping())
         return false;
 
     // Closing writes the last buffered bytes; the file's size tells whether
-    // they arrived (flush() would also force them to the disk, needless for
-    // a temporary file).
+    // they arrived. A range kept in the store is forced to the disk first.
+    if (store != nullptr)
+    {
+        output->flush();
+
+        if (output->getStatus().wasOk())
+            chunkDurable[(size_t) index] = have + downloaded;
+    }
+
     output.reset();
 
-    if (file.getSize() != downloaded)
+    if (file.getSize() != have + downloaded)
     {
         juce::Logger::writeToLog ("Failed to write output file for chunk " + chunk);
-        noteIfDiskFull (file, expected - file.getSize());
+        noteIfDiskFull (file, wholeRange.getLength() - file.getSize());
         return false;
     }
 

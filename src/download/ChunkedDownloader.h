@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "download/DownloadStore.h"
+
 /** Fetches one file over HTTP with several parallel range requests.
 
     The size probe follows up to five redirects, and the ranges are asked
@@ -41,8 +43,15 @@ public:
         bool operator== (const ByteRange& other) const { return start == other.start && end == other.end; }
     };
 
-    /** Starts the download thread at once. */
-    ChunkedDownloader (const juce::URL& url, const juce::File& targetFile, int numChunks);
+    /** Starts the download thread at once. The ranges go beside the target
+        file, or into `storeEntry` when one is given: there they outlive
+        this object (a download that fails, or is stopped by deleting this
+        object, goes on from its bytes the next time), and each range
+        continues from what the entry holds when the file on the server is
+        still the same build (same size and validator, asked with If-Range).
+        The entry is emptied when the download completes or is cancelled.
+    */
+    ChunkedDownloader (const juce::URL& url, const juce::File& targetFile, int numChunks, std::unique_ptr<DownloadStore::Entry> storeEntry = nullptr);
 
     /** Stops the download (waiting up to 10 s for the thread) without
         reporting anything.
@@ -96,6 +105,11 @@ public:
     */
     std::atomic<int> slowerThanOthersFactor { 8 };
 
+    /** Bytes that were already there from an earlier download of the same
+        file when this one began (0 until the size is known).
+    */
+    juce::int64 getResumedBytes() const { return resumedBytes; }
+
     /** Called once with the download time in whole seconds. */
     std::function<void (int)> onComplete;
 
@@ -107,6 +121,12 @@ public:
         the run log says so. Safe on any thread; final when onError is called.
     */
     bool ranOutOfDiskSpace() const { return diskFull; }
+
+    /** When the download was refused before its first range for want of
+        room: the bytes it needed and the volume's name; nothing otherwise.
+        Final when onError is called.
+    */
+    std::optional<std::pair<juce::int64, juce::String>> getSpaceShortage() const;
 
     void run() override;
 
@@ -136,6 +156,18 @@ private:
     bool noteIfDiskFull (const juce::File& file, juce::int64 stillToWrite);
     void reportError (const juce::String& message);
 
+    /** What the store entry holds that this download can go on from: the
+        bytes of each range (all 0 to start from nothing).
+    */
+    std::vector<juce::int64> takeUpStoredRanges (const std::vector<ByteRange>& ranges);
+    void writeStoreRecord (int count);
+    void dropEmptyStoreEntry();
+
+    /** Whether the target's volume has room for the whole download from
+        here on; reports the error when it has not.
+    */
+    bool checkRoomFor (const std::vector<ByteRange>& ranges, const std::vector<juce::int64>& kept);
+
     /** Cancels every open connection and keeps new ones from opening. */
     void stopStreams();
     bool isStopping() const;
@@ -164,6 +196,14 @@ private:
     // when the server sent neither).
     juce::String validatorName, validator;
     std::atomic<bool> fileChanged { false };
+    std::unique_ptr<DownloadStore::Entry> store;
+    // Bytes of each range known to be on the disk (forced there), which is
+    // all the store's record may claim; written by the chunk's worker.
+    std::unique_ptr<std::atomic<juce::int64>[]> chunkDurable;
+    std::atomic<juce::int64> resumedBytes { 0 };
+    std::atomic<bool> spaceShort { false };
+    juce::int64 spaceNeeded = 0; // with spaceShort, written before it
+    juce::String shortVolume;
     std::atomic<bool> diskFull { false };
     std::atomic<int> completedChunks { 0 };
     std::atomic<int> failed { 0 };

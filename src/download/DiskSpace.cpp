@@ -12,6 +12,13 @@ juce::int64 neededFor (const std::vector<juce::int64>& fileSizes)
     return needed;
 }
 
+juce::int64 neededForDownload (juce::int64 totalSize, juce::int64 largestRange, juce::int64 kept, bool unpacks)
+{
+    const auto joining = totalSize + largestRange;
+    const auto unpacking = unpacks ? 2 * totalSize : (juce::int64) 0;
+    return neededFor ({ juce::jmax (joining, unpacking) - kept });
+}
+
 bool fits (juce::int64 needed, juce::int64 freeBytes)
 {
     return freeBytes <= 0 || needed <= freeBytes;

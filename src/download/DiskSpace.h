@@ -23,6 +23,18 @@ constexpr juce::int64 reserve = 1024 * 1024;
 */
 juce::int64 neededFor (const std::vector<juce::int64>& fileSizes);
 
+/** The room a package download still needs on its volume before its first
+    range is asked for, beyond the `kept` bytes its ranges hold already:
+    the bytes left to download, then the joined file, which takes the
+    ranges' place one range at a time (so it needs one range more than they
+    do: `largestRange`), and for a ZIP archive room to unpack it beside the
+    archive, estimated at the archive's own size (the maker's installers are
+    compressed already; the unpacking checks the archive's real sizes again
+    before it writes). The peak of the three, less what is kept, rounded
+    as neededFor rounds.
+*/
+juce::int64 neededForDownload (juce::int64 totalSize, juce::int64 largestRange, juce::int64 kept, bool unpacks);
+
 /** Whether `needed` bytes fit into the `freeBytes` a volume reports. JUCE
     reports 0 when the volume could not be asked at all: that is no reason to
     refuse, since every write is checked anyway.

@@ -68,7 +68,11 @@ DownloadMonitor::DownloadMonitor (Selection selectionToUse, juce::String workFol
 
     // The downloader reports only under the MessageManagerLock, which this
     // (message) thread holds until the callbacks below are in place.
-    downloader = std::make_unique<ChunkedDownloader> (url, targetFile, numberOfChunks);
+    // Another copy downloading the same package holds its entry: this one
+    // then downloads on its own, beside the target.
+    auto storeEntry = DownloadStore (getDownloadStoreFolder (*settings)).open (url.toString (true));
+
+    downloader = std::make_unique<ChunkedDownloader> (url, targetFile, numberOfChunks, std::move (storeEntry));
 
     juce::Logger::writeToLog ("<DownloadMonitor> _tmpDir: " + targetFile.getFullPathName());
 
@@ -172,6 +176,14 @@ void DownloadMonitor::handleError (const juce::String&)
     finished = true;
     statusCallback (StatusText::downloadError);
     reportFullDisk (downloader != nullptr && downloader->ranOutOfDiskSpace());
+
+    // Refused before the first range: the user is told how much room it takes, and where.
+    if (const auto shortage = downloader != nullptr ? downloader->getSpaceShortage() : std::nullopt)
+    {
+        juce::Logger::writeToLog ("<DownloadMonitor::timerCallback> Not enough disk space: " + juce::String (shortage->first)
+                                  + " bytes needed on " + shortage->second);
+        statusCallback (StatusText::makeSpaceShortage (shortage->first, shortage->second));
+    }
 }
 
 void DownloadMonitor::reportFullDisk (bool diskFull)
@@ -232,6 +244,10 @@ void DownloadMonitor::takeLaunch()
     }
 
     watchingDialogs = needsDialogWatch (selection);
+
+    // Only this installer's dialogs (and those of what it starts) are answered.
+    if (launch->run != nullptr)
+        installMonitor->setInstallerProcess (launch->run->getProcessId());
 
     // A package whose dialogs nobody answers is judged a moment after its
     // start, whichever rule named it.
@@ -386,6 +402,9 @@ void DownloadMonitor::timerCallback()
             return;
 
         const auto [received, total] = downloader->getProgress();
+
+        // Bytes kept from an earlier run arrived at no speed.
+        lastBytes = juce::jmax (lastBytes, downloader->getResumedBytes());
         const auto delta = received - lastBytes;
         lastBytes = received;
 

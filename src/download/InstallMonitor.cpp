@@ -25,9 +25,15 @@ InstallMonitor::InstallMonitor (const juce::String& nameToUse)
 {
 }
 
+bool InstallMonitor::belongsToInstaller (std::uintptr_t window)
+{
+    return installerProcess == 0 || platform::windowAutomation().belongsToProcessTree (window, installerProcess);
+}
+
 bool InstallMonitor::findInstallerWindow()
 {
     auto& windows = platform::windowAutomation();
+    dialog = 0;
 
     for (auto window = windows.findNextTopLevelWindow (0, dialogClass); window != 0;
          window = windows.findNextTopLevelWindow (window, dialogClass))
@@ -47,10 +53,12 @@ bool InstallMonitor::findInstallerWindow()
         const juce::String shortName = name.length() > shortNameLength ? name.substring (0, shortNameLength)
                                                                        : juce::String ("alternativeName");
 
-        if (title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
+        // Another copy's installer, or one the user started, is not ours to answer.
+        if ((title.contains (name) || title.contains (shortName) || title.toLowerCase().contains ("velmora"))
+            && belongsToInstaller (window))
         {
             windowTitle = titleAsRead;
-            foundWindow = window;
+            dialog = window;
             return true;
         }
     }
@@ -73,22 +81,17 @@ juce::String InstallMonitor::analyseWindow()
 {
     auto& windows = platform::windowAutomation();
 
-    // Nothing found yet, or the dialog has gone since.
+    // Nothing found yet, or the dialog is gone: every lookup would find
+    // nothing.
     lastPage = Page::none;
     lastTexts = {};
 
     if (windowTitle.isEmpty())
         return resultStill;
 
-    auto dialog = windows.findTopLevelWindow (dialogClass, windowTitle);
-
-    // A title with characters outside the system's code page cannot be
-    // found again by the ANSI search: the window the wide search found is
-    // the one, as long as it is there.
-    if (dialog == 0 && windows.getWindowTextWide (foundWindow).isNotEmpty())
-        dialog = foundWindow;
-
-    if (dialog == 0)
+    // The very window found, not the first with its title: another
+    // installer's may bear the same one.
+    if (dialog == 0 || windows.getWindowTextWide (dialog).isEmpty())
         return resultStill;
 
     lastPage = Page::unknown;

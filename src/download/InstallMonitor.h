@@ -15,6 +15,12 @@ public:
     /** `name` is the device name of the request. */
     explicit InstallMonitor (const juce::String& name);
 
+    /** From now on only dialogs of this process, or of a process it started
+        (or those started in turn), count as the installer's; 0 (the start)
+        lets any dialog with a matching title count.
+    */
+    void setInstallerProcess (juce::uint32 processId) { installerProcess = processId; }
+
     /** Looks through the top-level dialogs for the installer's: one whose
         title, without blanks, contains the device name (without blanks and
         without a parenthesised remark; this normalised name is kept), its
@@ -65,11 +71,14 @@ public:
     static constexpr const char* resultDone = "done";
 
 private:
+    bool belongsToInstaller (platform::WindowHandle window);
+
     juce::String name;
     juce::String windowTitle;
+    platform::WindowHandle dialog = 0; // the dialog found last, 0: none
+    juce::uint32 installerProcess = 0;
     Page lastPage = Page::none;
     juce::String lastTexts;
-    platform::WindowHandle foundWindow = 0;
 
     static juce::String readTexts (platform::WindowHandle dialog);
 };

@@ -113,6 +113,7 @@ std::shared_ptr<InstallerRun> startInstaller (juce::String region, juce::String 
         return nullptr;
 
     auto run = std::make_shared<InstallerRun>();
+    run->processId = program->getProcessId();
 
     if (! waitOnOwnThread (std::move (program), run))
         return nullptr;

@@ -45,8 +45,12 @@ public:
     */
     static bool meansInstalled (juce::uint32 code) { return code == 0 || code == 3010 || code == 1641; }
 
+    /** The installer's process id, 0 when not known; set before the run is handed on. */
+    juce::uint32 getProcessId() const { return processId; }
+
     std::atomic<bool> ended { false };
     std::atomic<juce::uint32> exitCode { 0 };
+    juce::uint32 processId = 0;
 };
 
 /** launchInstaller that also hands over the run to follow; nullptr when the

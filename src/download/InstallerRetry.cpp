@@ -55,6 +55,8 @@ namespace
             return { StatusText::installError, nullptr };
         }
 
+        watcher.setInstallerProcess (run->getProcessId());
+
         if (watcher.findInstallerWindow())
         {
             const auto outcome = watcher.analyseWindow();

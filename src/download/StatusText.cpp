@@ -12,6 +12,22 @@ bool isInstallerFailure (const juce::String& status)
     return status.contains (installerFailureMarker);
 }
 
+juce::String makeSpaceShortage (juce::int64 bytesNeeded, const juce::String& volume)
+{
+    return spaceShortagePrefix + juce::String (bytesNeeded) + " " + volume;
+}
+
+bool isSpaceShortage (const juce::String& status)
+{
+    return status.startsWith (spaceShortagePrefix);
+}
+
+SpaceShortage parseSpaceShortage (const juce::String& status)
+{
+    const auto rest = status.fromFirstOccurrenceOf (spaceShortagePrefix, false, false);
+    return { rest.upToFirstOccurrenceOf (" ", false, false).getLargeIntValue(), rest.fromFirstOccurrenceOf (" ", false, false) };
+}
+
 bool isTerminal (const juce::String& status)
 {
     return status == installed

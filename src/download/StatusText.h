@@ -34,6 +34,28 @@ constexpr const char* diskFull = "Disk full";
 */
 constexpr const char* notSigned = "Not signed";
 
+/** An install request refused at once: another copy of the program is
+    installing (one installer at a time for all copies of the user).
+*/
+constexpr const char* anotherCopyInstalling = "Another copy installing";
+
+/** Follows "Download error" when the download was refused before its
+    first range: "Not enough space: <bytes needed> <volume>".
+*/
+constexpr const char* spaceShortagePrefix = "Not enough space: ";
+
+juce::String makeSpaceShortage (juce::int64 bytesNeeded, const juce::String& volume);
+
+bool isSpaceShortage (const juce::String& status);
+
+struct SpaceShortage
+{
+    juce::int64 bytesNeeded = 0;
+    juce::String volume;
+};
+
+SpaceShortage parseSpaceShortage (const juce::String& status);
+
 /** What an installer's failure page says; any status containing it is one. */
 constexpr const char* installerFailureMarker = "Unfortunately";
 

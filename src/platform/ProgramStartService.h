@@ -21,6 +21,9 @@ public:
         for good), and returns its exit code.
     */
     virtual juce::uint32 waitForExit() = 0;
+
+    /** The system's id of the process, 0 when it is not known. */
+    virtual juce::uint32 getProcessId() const { return 0; }
 };
 
 /** Starts programs of the host.

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include "platform/PlatformService.h"
@@ -69,6 +70,49 @@ public:
         at the latest.
     */
     virtual ClickOutcome click (WindowHandle control) = 0;
+
+    /** GetWindowThreadProcessId: the process that made the window, 0 when
+        the window is gone or not known.
+    */
+    virtual juce::uint32 getWindowProcessId (WindowHandle window) = 0;
+
+    /** A snapshot of the running processes (CreateToolhelp32Snapshot): each
+        one's process id with the id of the process that started it.
+    */
+    virtual std::map<juce::uint32, juce::uint32> getParentProcessIds() = 0;
+
+    /** Whether the window was made by `processId` or by a process it started
+        (or one those started, and so on). A window whose maker is not known
+        belongs to nobody.
+    */
+    virtual bool belongsToProcessTree (WindowHandle window, juce::uint32 processId)
+    {
+        const auto owner = getWindowProcessId (window);
+        return owner != 0 && (owner == processId || isSameOrDescendant (owner, processId, getParentProcessIds()));
+    }
+
+    /** Whether `processId` is `ancestor` or descends from it in the tree of
+        parent ids given (a process id to its parent's).
+    */
+    static bool isSameOrDescendant (juce::uint32 processId, juce::uint32 ancestor, const std::map<juce::uint32, juce::uint32>& parents)
+    {
+        // Bounded: a tree read while processes come and go may hold a loop
+        // (a parent's id taken again by one of its descendants).
+        for (int depth = 0; processId != 0 && depth < 64; ++depth)
+        {
+            if (processId == ancestor)
+                return true;
+
+            const auto parent = parents.find (processId);
+
+            if (parent == parents.end() || parent->second == processId)
+                return false;
+
+            processId = parent->second;
+        }
+
+        return false;
+    }
 
     static std::unique_ptr<WindowAutomationService> createNative();
 };

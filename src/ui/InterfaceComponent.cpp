@@ -651,6 +651,13 @@ void InterfaceComponent::updateStatus (juce::String status)
         showDownloaded();
     else if (reaction.reaction == Reaction::installerFailure)
         showInstallerFailure (status);
+    else if (reaction.reaction == Reaction::spaceShortage)
+    {
+        // The request has ended already ("Download error"): this says why.
+        noticeLabel.setText ("", juce::dontSendNotification);
+        show (statusLabel);
+        setStatusLine (StatusDisplay::spaceShortageText (status, tr));
+    }
     else if (reaction.reaction == Reaction::serverError)
         showServerNotice();
     else if (reaction.reaction == Reaction::serverReconnect)

@@ -12,6 +12,7 @@ namespace
     {
         progress, // StatusText::isProgress
         installerFailure, // StatusText::isInstallerFailure
+        spaceShortage, // StatusText::isSpaceShortage
         exact,
         anything
     };
@@ -48,6 +49,10 @@ const Row rows[] = {
     // After the request has ended: says why, in place of the server's blame.
     { Match::exact,            StatusText::diskFull,        { Reaction::diskFull,         false,  "disk_full",      none,     false, false, true,  false, false,  false } },
     { Match::exact,            StatusText::notSigned,       { Reaction::notSigned,        false,  "not_signed",     none,     false, false, false, false, false,  false } },
+    // A request refused before it began: the buttons come back at once.
+    { Match::exact,            StatusText::anotherCopyInstalling, { Reaction::anotherCopyInstalling, false, "another_copy_installing", none, false, false, true, true, true, true } },
+    // After the request has ended, with the room needed and the volume: carried out by code of its own.
+    { Match::spaceShortage,    nullptr,                     { Reaction::spaceShortage,    true,   nullptr,          none,     false, false, false, false, false,  false } },
     // Anything else, "Download cancelled" among them.
     { Match::anything,         nullptr,                     { Reaction::other,            false,  "server_error",   none,     false, true,  true,  true,  true,   false } },
 };
@@ -61,6 +66,8 @@ const Row rows[] = {
                 return StatusText::isProgress (status);
             case Match::installerFailure:
                 return StatusText::isInstallerFailure (status);
+            case Match::spaceShortage:
+                return StatusText::isSpaceShortage (status);
             case Match::exact:
                 return status == row.text;
             case Match::anything:
@@ -83,6 +90,12 @@ const Description& describe (const juce::String& status)
 Reaction reactionFor (const juce::String& status)
 {
     return describe (status).reaction;
+}
+
+juce::String spaceShortageText (const juce::String& status, const Lookup& tr)
+{
+    const auto shortage = StatusText::parseSpaceShortage (status);
+    return tr ("not_enough_space").replace ("%1", juce::File::descriptionOfSizeInBytes (shortage.bytesNeeded)).replace ("%2", shortage.volume);
 }
 
 juce::String speedNotice (juce::int64 bytesPerSecond, int& slowTicks, const Lookup& tr)

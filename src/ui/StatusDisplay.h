@@ -29,6 +29,8 @@ enum class Reaction
     checkDriver,
     diskFull,
     notSigned,
+    anotherCopyInstalling,
+    spaceShortage, // "Not enough space: ..."
     other // anything else, "Download cancelled" among them
 };
 
@@ -100,6 +102,12 @@ constexpr int slowReportsWithoutTip = 6;
     and is reset by a fast one.
 */
 juce::String speedNotice (juce::int64 bytesPerSecond, int& slowTicks, const Lookup& tr);
+
+/** The status line for a space shortage: the "not_enough_space" text with
+    the room needed (in the units File::descriptionOfSizeInBytes uses) for
+    "%1" and the volume for "%2".
+*/
+juce::String spaceShortageText (const juce::String& status, const Lookup& tr);
 
 /** The character just before the first ")" of an installer's failure text,
     or empty when there is none.

@@ -440,11 +440,11 @@ TEST (MainComponentFlow, CancelStopsTheDownloadAndAsksAboutTheBrowser)
                                       { return world.textOf ("statusLabel") == " "; }));
     EXPECT_TRUE (runMessageLoopUntil ([]
                                       { return ! isInstalling.load(); }));
-    EXPECT_FALSE ((world.host / "Temp/VelmoraTmp/HubDriver_4.2_x64.zip").exists());
+    EXPECT_TRUE ((world.host / "Temp/VelmoraTmp").findChildFiles (juce::File::findFiles, true, "HubDriver_4.2_x64.zip*").isEmpty());
     EXPECT_EQ (world.log.countContaining ("<DownloadMonitor::timerCallback> Downloaded in"), 0);
 }
 
-TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls)
+TEST (MainComponentFlow, SmallDiskIsFoundOutOrEndsSayingSoAndThePackageThatFitsStillInstalls)
 {
     World world;
     const auto workFolder = world.host / "Temp/VelmoraTmp";
@@ -463,16 +463,20 @@ TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls
                                       { return world.find ("installButton1") != nullptr; }));
 
     const auto diskFull = world.main->getLocalisedText ("disk_full");
-    const auto requestHasEnded = [&] (const juce::String& line)
+    const auto requestHasEnded = [&] (const juce::String& line, const juce::String& statusLine)
     {
         return runMessageLoopUntil ([&]
-                                    { return world.log.contains (line) && world.textOf ("statusLabel") == diskFull && ! isInstalling; },
+                                    { return world.log.contains (line) && world.textOf ("statusLabel") == statusLine && ! isInstalling; },
                                     30000);
     };
 
+    // Found out before the download: the line says how much room it takes, and where.
+    const auto tooSmall = world.main->getLocalisedText ("not_enough_space").replace ("%2", workFolder.getFullPathName());
     world.click ("installButton1");
-    ASSERT_TRUE (requestHasEnded ("<MainComponent::changeListenerCallback> Download failed")) << world.log.getLines().joinIntoString ("\n");
-    EXPECT_EQ (world.log.countContaining ("<ChunkedDownloader> The disk is full: "), 1);
+    ASSERT_TRUE (requestHasEnded ("<MainComponent::changeListenerCallback> Download failed", tooSmall.replace ("%1", "7.0 MB")))
+        << world.log.getLines().joinIntoString ("\n") << world.textOf ("statusLabel");
+    EXPECT_EQ (world.log.countContaining ("<DownloadMonitor::timerCallback> Not enough disk space: "), 1);
+    EXPECT_EQ (world.log.countContaining ("<ChunkedDownloader> The disk is full: "), 0);
 
     // Then a package that arrives whole but would unpack to 3 MB.
     {
@@ -490,11 +494,12 @@ TEST (MainComponentFlow, SmallDiskEndsSayingSoAndThePackageThatFitsStillInstalls
     world.log.clear();
     lastInstallerPath = "from before";
     world.click ("installButton1");
-    ASSERT_TRUE (requestHasEnded ("<DownloadMonitor::timerCallback> Unzip failed, nothing was started")) << world.log.getLines().joinIntoString ("\n");
+    ASSERT_TRUE (requestHasEnded ("<DownloadMonitor::timerCallback> Unzip failed, nothing was started", diskFull)) << world.log.getLines().joinIntoString ("\n");
     EXPECT_EQ (world.log.countContaining ("<handleDownloadResult> Not enough disk space to unpack HubDriver_4.2_x64.zip: "), 1);
     EXPECT_EQ (lastInstallerPath, "from before");
     EXPECT_EQ (getRunningInstallerCount(), 0);
-    EXPECT_EQ (workFolder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "nothing of either package is left";
+    EXPECT_TRUE (workFolder.findChildFiles (juce::File::findFiles, true, "HubDriver*").isEmpty()) << "nothing of either package is left";
+    EXPECT_FALSE (workFolder.getChildFile ("downloads").exists());
 
     // The package that fits installs, without a restart.
     world.click ("installButton0");

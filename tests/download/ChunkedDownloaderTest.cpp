@@ -2,6 +2,7 @@
 
 #include "base/ProcessState.h"
 #include "download/ChunkedDownloader.h"
+#include "download/DiskSpace.h"
 #include "support/DownloadOutcome.h"
 #include "support/FaultInjectingServer.h"
 #include "support/LogCapture.h"
@@ -72,9 +73,12 @@ public:
             unsetenv ("TMPDIR");
     }
 
+    /** Chunk files anywhere below: in the folder itself or beside a target
+        in a folder made after this one (and so below it).
+    */
     juce::Array<juce::File> getChunkFiles() const
     {
-        return folder.findChildFiles (juce::File::findFiles, false, "*.chunk_*");
+        return folder.findChildFiles (juce::File::findFiles, true, "*.chunk_*");
     }
 
 private:
@@ -844,12 +848,12 @@ TEST (ChunkedDownloaderFiles, ChunkFilesFallBackBesideTheTarget)
 
     const auto failedOutcome = download (server.urlFor ("fail500", "file.bin"), root / "work/failed.bin", 8, 0);
     EXPECT_TRUE (failedOutcome.error.startsWith ("Download failed for one or more chunks."));
-    EXPECT_EQ (target.getParentDirectory().findChildFiles (juce::File::findFiles, false, "temp_chunk_*").size(), 0);
+    EXPECT_EQ (target.getParentDirectory().findChildFiles (juce::File::findFiles, false, "*.chunk_*").size(), 0);
 
     // Neither place can hold a chunk: nothing is requested.
     const auto nowhere = blocker.getChildFile ("work/file.bin");
     const auto nowhereOutcome = download (server.urlFor ("ok", "file.bin", "nowhere"), nowhere);
-    EXPECT_EQ (nowhereOutcome.error, "Failed to create temp file at: " + nowhere.getSiblingFile ("temp_chunk_0").getFullPathName());
+    EXPECT_EQ (nowhereOutcome.error, "Failed to create temp file at: " + nowhere.getSiblingFile ("file.bin.chunk_0").getFullPathName());
     EXPECT_TRUE (rangesRequested (server.getRequestLog(), "/ok/file.bin?nowhere").isEmpty());
 }
 
@@ -894,7 +898,7 @@ TEST (ChunkedDownloaderFiles, AnIncompleteMergeIsReportedAndRemoved)
     EXPECT_EQ (log.countContaining ("The disk is full"), 0);
 }
 
-TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
+TEST (ChunkedDownloaderFiles, TooSmallADiskIsFoundOutFirstAndAFullOneEndsTheDownloadAtOnce)
 {
     TemporaryFolder root;
     juce::Random random (26);
@@ -902,22 +906,44 @@ TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
     LoopbackNginx server (root / "www");
     ASSERT_TRUE (server.isRunning());
 
-    // The ranges on a volume too small for them, then the joined file.
-    for (const bool rangesOnTheSmallVolume : { true, false })
+    // The target's volume too small from the start: refused before any range
+    // is asked for, naming the room needed and the volume.
     {
-        SCOPED_TRACE (rangesOnTheSmallVolume ? "the ranges" : "the joined file");
-        const auto smallFolder = root / (rangesOnTheSmallVolume ? "small-tmp" : "small-work");
+        const auto smallFolder = root / "small-work";
         SmallVolume volume (smallFolder, 1024);
         SKIP_WITHOUT_SMALL_VOLUME (volume);
+        const auto target = smallFolder.getChildFile ("file.bin");
 
-        std::optional<ScopedTemporaryDirectory> temporary;
+        LogCapture log;
+        DownloadOutcome outcome;
+        std::optional<std::pair<juce::int64, juce::String>> shortage;
 
-        if (rangesOnTheSmallVolume)
-            temporary.emplace (smallFolder);
-        else
-            temporary.emplace();
+        {
+            ChunkedDownloader downloader (juce::URL (server.urlFor ("file.bin")), target, 8);
+            outcome.watch (downloader);
+            EXPECT_TRUE (runMessageLoopUntil ([&]
+                                              { return ! downloader.isThreadRunning(); },
+                                              100000));
+            shortage = downloader.getSpaceShortage();
+            EXPECT_FALSE (downloader.ranOutOfDiskSpace());
+        }
 
-        const auto target = rangesOnTheSmallVolume ? root / "work/file.bin" : smallFolder.getChildFile ("file.bin");
+        ASSERT_TRUE (shortage.has_value());
+        EXPECT_EQ (shortage->first, DiskSpace::neededForDownload (3 * 1024 * 1024, 3 * 1024 * 1024 / 8, 0, false));
+        EXPECT_EQ (shortage->second, smallFolder.getFullPathName());
+        EXPECT_EQ (outcome.errors, 1);
+        EXPECT_TRUE (outcome.error.startsWith ("Not enough disk space: ")) << outcome.error;
+        EXPECT_TRUE (rangesRequested (server.getAccessLog(), "/file.bin").isEmpty());
+        EXPECT_FALSE (target.exists());
+    }
+
+    // Room enough for the target, but the ranges' store on a volume that
+    // fills up meanwhile: the write that fails ends it, without retries.
+    {
+        const auto smallFolder = root / "small-store";
+        SmallVolume volume (smallFolder, 1024);
+        SKIP_WITHOUT_SMALL_VOLUME (volume);
+        const auto target = root / "work/file.bin";
         target.getParentDirectory().createDirectory();
 
         LogCapture log;
@@ -925,7 +951,7 @@ TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
         bool ranOut = false;
 
         {
-            ChunkedDownloader downloader (juce::URL (server.urlFor ("file.bin")), target, 8);
+            ChunkedDownloader downloader (juce::URL (server.urlFor ("file.bin")), target, 8, DownloadStore (smallFolder).open (server.urlFor ("file.bin")));
             outcome.watch (downloader);
             EXPECT_TRUE (runMessageLoopUntil ([&]
                                               { return ! downloader.isThreadRunning(); },
@@ -939,7 +965,6 @@ TEST (ChunkedDownloaderFiles, FullDiskEndsTheDownloadAtOnceAndSaysSo)
         EXPECT_EQ (log.countContaining ("<ChunkedDownloader> The disk is full: "), 1);
         EXPECT_EQ (log.countContaining ("Retrying chunk"), 0) << "another attempt would meet the same full disk";
         EXPECT_FALSE (target.exists());
-        EXPECT_TRUE (temporary->getChunkFiles().isEmpty());
     }
 }
 
@@ -952,9 +977,10 @@ TEST (ChunkedDownloaderFiles, RangesAndTheJoinedFileShareAVolumeThatHoldsTheFile
     LoopbackNginx server (root / "www");
     ASSERT_TRUE (server.isRunning());
 
-    // 4 MiB: the file once and a range more, not the ranges and the whole file together.
+    // 5 MiB: the file once, a range more and the reserve, not the ranges and
+    // the whole file together.
     const auto small = root / "small";
-    SmallVolume volume (small, 4096);
+    SmallVolume volume (small, 5120);
     SKIP_WITHOUT_SMALL_VOLUME (volume);
     ScopedTemporaryDirectory temporary (small);
 

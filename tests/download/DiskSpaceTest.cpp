@@ -36,3 +36,30 @@ TEST (DiskSpace, ArchiveFitsWithItsFilesRoundedUpAndTheReserveLeftFree)
     EXPECT_FALSE (DiskSpace::ranOut (4096, 4096)) << "room enough: the file or the data was at fault";
     EXPECT_FALSE (DiskSpace::ranOut (0, 0)) << "all was written (a wrong CRC-32): not the disk";
 }
+
+TEST (DiskSpace, ADownloadNeedsItsPeakLessWhatItKeepsAlready)
+{
+    using DiskSpace::reserve;
+    constexpr juce::int64 mib = 1024 * 1024;
+
+    struct Case
+    {
+        const char* what;
+        juce::int64 total, largestRange, kept;
+        bool unpacks;
+        juce::int64 needed;
+    };
+
+    const Case cases[] = {
+        // The archive and its unpacked copy side by side.
+        { "a ZIP from nothing", 64 * mib, 8 * mib, 0, true, 128 * mib + reserve },
+        { "a ZIP half kept", 64 * mib, 8 * mib, 32 * mib, true, 96 * mib + reserve },
+        // The ranges and the joined file: one range more than the file.
+        { "a bare installer from nothing", 64 * mib, 8 * mib, 0, false, 72 * mib + reserve },
+        { "a bare installer all kept", 64 * mib, 8 * mib, 64 * mib, false, 8 * mib + reserve },
+        { "rounded to whole units", 1, 1, 0, true, DiskSpace::allocationUnit + reserve },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (DiskSpace::neededForDownload (c.total, c.largestRange, c.kept, c.unpacks), c.needed) << c.what;
+}

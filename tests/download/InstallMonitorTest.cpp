@@ -138,3 +138,49 @@ TEST (InstallMonitor, DialogTheAnsiSearchCannotFindAgainIsStillAnswered)
     EXPECT_EQ (monitor.getLastPage(), InstallMonitor::Page::start);
     EXPECT_TRUE (log.contains ("<InstallMonitor::analyseWindow> The dialog did not take the click on INSTALL within 5000 ms: " + title)) << log.getLines().joinIntoString ("\n");
 }
+
+TEST (InstallMonitor, AnswersOnlyTheDialogsOfItsOwnInstallerAndWhatItStarted)
+{
+    // Process 100 is our installer; it started 101, which started 102. 200
+    // is another copy's installer, 300 one the user started by hand.
+    const std::map<juce::uint32, juce::uint32> tree { { 100, 1 }, { 101, 100 }, { 102, 101 }, { 200, 1 }, { 300, 50 }, { 50, 1 } };
+
+    struct Case
+    {
+        const char* what;
+        std::vector<juce::uint32> owners; // one "Velmora Setup" dialog each, in this order
+        juce::uint32 installer;
+        int expectedWindow; // 1-based place among the dialogs, 0: none
+    };
+
+    const Case cases[] = {
+        { "another copy's dialog comes first", { 200, 100 }, 100, 2 },
+        { "a grandchild of the installer", { 300, 102 }, 100, 2 },
+        { "nothing of ours", { 200, 300 }, 100, 0 },
+        { "no installer named: the first that matches", { 200, 100 }, 0, 1 },
+    };
+
+    for (const auto& c : cases)
+    {
+        FakeWindowAutomation windows;
+        windows.parentProcessIds = tree;
+        std::vector<platform::WindowHandle> handles;
+
+        for (const auto owner : c.owners)
+            handles.push_back (windows.addWindow ("#32770", "Velmora Setup", { { "Button", "INSTALL" } }, owner));
+
+        const auto expected = c.expectedWindow != 0 ? std::vector<platform::WindowHandle> { handles[(size_t) c.expectedWindow - 1] }
+                                                    : std::vector<platform::WindowHandle>();
+
+        InstallMonitor monitor ("QX4");
+        monitor.setInstallerProcess (c.installer);
+        EXPECT_EQ (monitor.findInstallerWindow(), c.expectedWindow != 0) << c.what;
+
+        // The press goes to that very dialog, though the others bear its title.
+        monitor.analyseWindow();
+        EXPECT_EQ (windows.clickedWindows, expected) << c.what;
+    }
+
+    // A tree read while processes come and go may hold a loop.
+    EXPECT_FALSE (platform::WindowAutomationService::isSameOrDescendant (7, 100, { { 7, 8 }, { 8, 7 } }));
+}

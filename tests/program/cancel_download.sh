@@ -21,7 +21,7 @@ answer no
 sleep 2
 logged "Downloaded in" && fail "the download completed although it was cancelled"
 logged "Download failed" && fail "a cancelled download was reported as failed"
-[ ! -e "$STRATOSET_SIMULATED_HOST/Temp/VelmoraTmp/TesselMax%202.1.zip" ] || fail "the downloaded part was left behind"
+[ -z "$(find "$STRATOSET_SIMULATED_HOST/Temp/VelmoraTmp" -name 'TesselMax*' -o -name 'range_*' 2> /dev/null)" ] || fail "the downloaded part was left behind"
 ls "$STRATOSET_SIMULATED_HOST/Program Files/Velmora" > /dev/null 2>&1 && fail "something was installed"
 
 program_stop

@@ -92,7 +92,10 @@ program_start()
                "STRATOSET_STALL_PROBE_OUT=$stall_figures"
                "STRATOSET_STALL_PROBE_EVERY_MS=500")
     fi
-    hold_display "$close_window" "$work/holder.txt"
+    # One holder for every start of the program in a test.
+    if [ -z "$holder" ] || ! kill -0 "$holder" 2> /dev/null; then
+        hold_display "$close_window" "$work/holder.txt"
+    fi
     env "${probe[@]}" "$PROGRAM" > "$work/program.out" 2>&1 &
     pid=$!
     wait_for 60 find_window || fail "no Stratoset window"

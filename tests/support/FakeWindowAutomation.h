@@ -19,9 +19,9 @@ public:
         juce::String className, text;
     };
 
-    platform::WindowHandle addWindow (const juce::String& className, const juce::String& title, std::vector<Control> controls = {})
+    platform::WindowHandle addWindow (const juce::String& className, const juce::String& title, std::vector<Control> controls = {}, juce::uint32 owner = 0)
     {
-        windows.push_back ({ true, className, title, std::move (controls) });
+        windows.push_back ({ true, className, title, std::move (controls), owner });
         return (platform::WindowHandle) windows.size();
     }
 
@@ -114,6 +114,7 @@ public:
         }
 
         clicks.add (windows[control / controlBase - 1].title + "/" + pressed->text);
+        clickedWindows.push_back (control / controlBase);
         return ClickOutcome::taken;
     }
 
@@ -138,7 +139,26 @@ public:
                                      { return hungClicks > 0; });
     }
 
+    juce::uint32 getWindowProcessId (platform::WindowHandle window) override
+    {
+        return isOpenWindow (window) ? windows[window - 1].owner : 0;
+    }
+
+    std::map<juce::uint32, juce::uint32> getParentProcessIds() override { return parentProcessIds; }
+
+    /** A window added without an owner stands for the dialog of whichever
+        installer is watched; one with an owner is judged by the tree.
+    */
+    bool belongsToProcessTree (platform::WindowHandle window, juce::uint32 processId) override
+    {
+        return (isOpenWindow (window) && windows[window - 1].owner == 0) || WindowAutomationService::belongsToProcessTree (window, processId);
+    }
+
     juce::StringArray clicks;
+    std::vector<platform::WindowHandle> clickedWindows; // the top-level window of each click
+
+    /** The process tree getParentProcessIds reports. */
+    std::map<juce::uint32, juce::uint32> parentProcessIds;
 
 private:
     struct Window
@@ -146,6 +166,7 @@ private:
         bool open;
         juce::String className, title;
         std::vector<Control> controls;
+        juce::uint32 owner = 0;
     };
 
     static constexpr platform::WindowHandle controlBase = 1000;

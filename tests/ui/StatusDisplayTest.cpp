@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "download/StatusText.h"
 #include "ui/LocalisedStrings.h"
 #include "ui/StatusDisplay.h"
 
@@ -36,6 +37,8 @@ TEST (StatusDisplay, DispatchTestsProgressFirstAndComparesTheRestExactly)
         { "Check driver ", Reaction::other },
         { "Disk full", Reaction::diskFull },
         { "Not signed", Reaction::notSigned },
+        { "Another copy installing", Reaction::anotherCopyInstalling },
+        { "Not enough space: 134217728 C:\\", Reaction::spaceShortage },
         { "Download cancelled", Reaction::other },
         { "", Reaction::other },
     };
@@ -81,6 +84,14 @@ TEST (StatusDisplay, FailureTextNamesTheCodeBeforeTheFirstParenthesis)
     EXPECT_EQ (StatusDisplay::failureText ("Unfortunately (4)", tr), "error4(4)") << "a code the table lacks shows its key";
 }
 
+TEST (StatusDisplay, SpaceShortageNamesTheRoomNeededAndTheVolume)
+{
+    const auto status = StatusText::makeSpaceShortage (134217728, "D:\\Mount Point\\");
+    EXPECT_EQ (StatusDisplay::reactionFor (status), StatusDisplay::Reaction::spaceShortage);
+    EXPECT_EQ (StatusDisplay::spaceShortageText (status, english()),
+               "Not enough free space on D:\\Mount Point\\:\nthe download needs 128.0 MB. Please free some space and try again.");
+}
+
 TEST (StatusDisplay, TableDescribesEveryReactionThatIsNotSpecial)
 {
     using StatusDisplay::Prefix;
@@ -105,6 +116,7 @@ TEST (StatusDisplay, TableDescribesEveryReactionThatIsNotSpecial)
         { "Check driver", "check_driver", Prefix::none, false, false, false },
         { "Disk full", "disk_full", Prefix::none, false, false, false },
         { "Not signed", "not_signed", Prefix::none, false, false, false },
+        { "Another copy installing", "another_copy_installing", Prefix::none, true, true, true },
         { "Download cancelled", "server_error", Prefix::none, true, true, false },
         { "installed", "server_error", Prefix::none, true, true, false },
     };
@@ -127,7 +139,7 @@ TEST (StatusDisplay, TableDescribesEveryReactionThatIsNotSpecial)
         // disk clear the notice, which may blame the network.
         EXPECT_EQ (d.logsText, c.prefix == Prefix::softwareName) << c.status;
         EXPECT_EQ (d.blankAfterCancel, juce::String (c.textKey) == "server_error") << c.status;
-        EXPECT_EQ (d.clearsNotice, d.blankAfterCancel || juce::String (c.textKey) == "disk_full") << c.status;
+        EXPECT_EQ (d.clearsNotice, d.blankAfterCancel || juce::String (c.textKey) == "disk_full" || juce::String (c.textKey) == "another_copy_installing") << c.status;
 
         for (const auto* language : { "en", "cn" })
             EXPECT_NE (LocalisedStrings::lookUp (strings, language, d.textKey), d.textKey) << c.textKey << " in " << language;

@@ -79,9 +79,12 @@ Outcome download (const juce::String& address, const juce::File& target)
     return outcome;
 }
 
-juce::Array<juce::File> findChunkFiles()
+/** The chunk files beside the target, and any in the temporary folder. */
+juce::Array<juce::File> findChunkFiles (const juce::File& besideTarget)
 {
-    return juce::File::getSpecialLocation (juce::File::tempDirectory).findChildFiles (juce::File::findFiles, false, "*.chunk_*");
+    auto files = juce::File::getSpecialLocation (juce::File::tempDirectory).findChildFiles (juce::File::findFiles, false, "*.chunk_*");
+    files.addArray (besideTarget.findChildFiles (juce::File::findFiles, false, "*.chunk_*"));
+    return files;
 }
 } // namespace
 
@@ -99,7 +102,7 @@ TEST_F (ChunkedDownloaderOverLoopbackNginx, PackageOfSomeMegabytesArrivesByteFor
 
     TemporaryFolder folder;
     const auto target = folder / "QX4 Driver.zip";
-    const auto chunkFilesBefore = findChunkFiles().size();
+    const auto chunkFilesBefore = findChunkFiles (folder.getFolder()).size();
 
     LogCapture log;
     const auto outcome = download (address, target);
@@ -111,7 +114,7 @@ TEST_F (ChunkedDownloaderOverLoopbackNginx, PackageOfSomeMegabytesArrivesByteFor
     ASSERT_TRUE (target.loadFileAsData (arrived));
     EXPECT_EQ (arrived.getSize(), data.getSize());
     EXPECT_TRUE (arrived == data) << "the ranges are joined in order, byte for byte";
-    EXPECT_EQ (findChunkFiles().size(), chunkFilesBefore) << "the chunk files are gone after the merge";
+    EXPECT_EQ (findChunkFiles (folder.getFolder()).size(), chunkFilesBefore) << "the chunk files are gone after the merge";
 
     // The size probe, then every range once, each answered with 206 and
     // exactly its bytes.

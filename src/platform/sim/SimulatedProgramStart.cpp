@@ -62,6 +62,8 @@ namespace
             return WIFEXITED (status) ? (juce::uint32) WEXITSTATUS (status) : 0;
         }
 
+        juce::uint32 getProcessId() const override { return (juce::uint32) pid; }
+
     private:
         const pid_t pid;
         bool reaped = false;

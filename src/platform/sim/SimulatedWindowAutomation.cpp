@@ -251,6 +251,36 @@ namespace
             return cutToAnsiBuffer (readText (window));
         }
 
+        juce::uint32 getWindowProcessId (WindowHandle handle) override
+        {
+            const auto window = topLevelWindowFor (handle);
+            return window.has_value() && window->owner > 0 ? (juce::uint32) window->owner : 0;
+        }
+
+        // The host's own processes stand in for Windows': /proc/<id>/stat
+        // names each one's parent after the command's name in brackets.
+        std::map<juce::uint32, juce::uint32> getParentProcessIds() override
+        {
+            std::map<juce::uint32, juce::uint32> parents;
+
+            for (const auto& entry : juce::File ("/proc").findChildFiles (juce::File::findDirectories, false))
+            {
+                const auto name = entry.getFileName();
+
+                if (! name.containsOnly ("0123456789"))
+                    continue;
+
+                const auto stat = entry.getChildFile ("stat").loadFileAsString();
+                const auto fields = juce::StringArray::fromTokens (stat.fromLastOccurrenceOf (")", false, false), " ", {});
+
+                // After the name: the state, then the parent's id.
+                if (fields.size() > 1)
+                    parents[(juce::uint32) name.getLargeIntValue()] = (juce::uint32) fields[1].getLargeIntValue();
+            }
+
+            return parents;
+        }
+
         ClickOutcome click (WindowHandle control) override
         {
             const auto key = keyFor (control);

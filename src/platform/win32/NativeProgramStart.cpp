@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <string>
+
 namespace platform
 {
 namespace
@@ -28,13 +30,15 @@ namespace
         return quoted.joinIntoString (" ");
     }
 
-    /** A program the shell started, known by its process handle. */
+    /** A started program, known by its process handle. */
     class ShellStartedProgram final : public RunningProgram
     {
     public:
         explicit ShellStartedProgram (HANDLE processHandle) : handle (processHandle) {}
 
         ~ShellStartedProgram() override { CloseHandle (handle); }
+
+        juce::uint32 getProcessId() const override { return (juce::uint32) GetProcessId (handle); }
 
         juce::uint32 waitForExit() override
         {
@@ -56,25 +60,34 @@ namespace
                                                const juce::StringArray& arguments,
                                                juce::uint32& failureCode) override
         {
-            // JUCE builds the command line for CreateProcess and quotes every
-            // part that holds a blank, the program's path included, so a path
-            // below "C:\Users\First Last" names the program and nothing else.
+            // Started as JUCE's ChildProcess starts a program (the same
+            // quoting of every part that holds a blank, the program's path
+            // included, hidden start-up window, no console), but kept by its
+            // process handle: the dialog watch needs the process id. No
+            // handle of ours is inherited, and nobody reads its output.
             juce::StringArray commandLine (program.getFullPathName());
             commandLine.addArray (arguments);
-            auto running = std::make_unique<ChildProcessProgram>();
+            const auto text = joinArguments (commandLine);
 
-            SetLastError (0);
+            STARTUPINFOW startup = {};
+            startup.cb = sizeof (startup);
+            startup.dwFlags = STARTF_USESHOWWINDOW;
+            startup.wShowWindow = SW_HIDE;
 
-            if (running->process.start (commandLine, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+            PROCESS_INFORMATION info = {};
+            // CreateProcessW may write into the command line.
+            std::wstring writable (text.toWideCharPointer());
+
+            if (CreateProcessW (nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &info)
+                == FALSE)
             {
-                failureCode = 0;
-                return running;
+                failureCode = (juce::uint32) GetLastError();
+                return nullptr;
             }
 
-            // Still CreateProcess's: after it, JUCE only closes its pipe
-            // handles, which leaves the error code alone when they close.
-            failureCode = (juce::uint32) GetLastError();
-            return nullptr;
+            CloseHandle (info.hThread);
+            failureCode = 0;
+            return std::make_unique<ShellStartedProgram> (info.hProcess);
         }
 
         std::unique_ptr<RunningProgram> startAsAdministrator (const juce::File& program,

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <string>
 
 namespace platform
@@ -113,6 +115,34 @@ namespace
 
             // A control destroyed meanwhile fails as well, without a time-out.
             return IsWindow (toWindow (control)) ? ClickOutcome::notAnswering : ClickOutcome::noControl;
+        }
+
+        juce::uint32 getWindowProcessId (WindowHandle window) override
+        {
+            DWORD processId = 0;
+
+            if (window == 0 || GetWindowThreadProcessId (toWindow (window), &processId) == 0)
+                return 0;
+
+            return (juce::uint32) processId;
+        }
+
+        std::map<juce::uint32, juce::uint32> getParentProcessIds() override
+        {
+            std::map<juce::uint32, juce::uint32> parents;
+            const auto snapshot = CreateToolhelp32Snapshot (TH32CS_SNAPPROCESS, 0);
+
+            if (snapshot == INVALID_HANDLE_VALUE)
+                return parents;
+
+            PROCESSENTRY32W entry = {};
+            entry.dwSize = sizeof (entry);
+
+            for (auto found = Process32FirstW (snapshot, &entry); found; found = Process32NextW (snapshot, &entry))
+                parents[(juce::uint32) entry.th32ProcessID] = (juce::uint32) entry.th32ParentProcessID;
+
+            CloseHandle (snapshot);
+            return parents;
         }
     };
 } // namespace
