@@ -23,8 +23,14 @@ top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # builds its own before running, which is then nothing or little.
 mkdir -p "$top/build"
 prebuild_log="$top/build/prebuild.log"
-setsid "$top/scripts/prebuild.sh" > "$prebuild_log" 2>&1 &
+# In a process group of its own, so that an early end can stop it whole; in
+# this session still, since the kernel's autogroups weigh sessions against
+# each other and its low priority would count only within a session of its
+# own.
+set -m
+"$top/scripts/prebuild.sh" > "$prebuild_log" 2>&1 &
 prebuild=$!
+set +m
 trap '[ -z "$prebuild" ] || kill -- "-$prebuild" 2> /dev/null || true' EXIT
 
 "$top/scripts/build.sh" test
