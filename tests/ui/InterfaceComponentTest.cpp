@@ -781,6 +781,9 @@ TEST (InterfaceComponent, RetryIsARequestAndItsLateWordIsDroppedOnceAnotherHasBe
 
     // An installer without a dialog that ends when the test says so.
     const auto installer = t.host.write ("Temp/VelmoraTmp/Tessel Max 2.1/Setup.exe", "#!/bin/sh\nwhile [ ! -e \"$0.go\" ]; do sleep 0.05; done\nexit 0\n");
+    juce::MemoryBlock program;
+    installer.loadFileAsData (program);
+    t.host.describeSignature (program, "signed by " + FakeInstaller::makersName());
     lastInstallerPath = installer.getFullPathName();
     const auto go = installer.getSiblingFile ("Setup.exe.go");
     const auto installedText = t.ui->getLocalisedText ("installed");
