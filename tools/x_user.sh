@@ -52,11 +52,14 @@ stop_program_and_holder()
 # Sets $window to the program's 600 x 400 window once it is shown and has
 # stayed: JUCE may replace a window's first X window by another as it sets
 # the window up, and the first one's id is then no longer valid.
+# A window already known (one of the ids in $known_windows) is passed over.
 window=""
+known_windows=""
 find_window()
 {
     local candidate
     for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17' 2> /dev/null || true); do
+        case " $known_windows " in *" $candidate "*) continue ;; esac
         if xwininfo -id "$candidate" 2> /dev/null | grep -q "Width: 600"; then
             sleep 0.5
             xwininfo -id "$candidate" > /dev/null 2>&1 || continue

@@ -12,31 +12,14 @@ PROBE="${PROBE:-$default_probe}"
 work_root="$STRATOSET_SIMULATED_HOST/Temp/VelmoraTmp"
 installed_line="<MainComponent::changeListenerCallback> Installed"
 
-# A window of the program that is not one of $known.
-known=""
-find_new_window()
-{
-    local candidate
-    for candidate in $(xdotool search --onlyvisible --name '^Stratoset 1\.1\.17' 2> /dev/null || true); do
-        case " $known " in *" $candidate "*) continue ;; esac
-        if xwininfo -id "$candidate" 2> /dev/null | grep -q "Width: 600"; then
-            sleep 0.5
-            xwininfo -id "$candidate" > /dev/null 2>&1 || continue
-            window="$candidate"
-            return 0
-        fi
-    done
-    return 1
-}
-
 # Starts one more copy under the stall probe (figures in $1); sets $window and $pid.
 start_copy()
 {
     env "LD_PRELOAD=$PROBE${LD_PRELOAD:+:$LD_PRELOAD}" "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
         "STRATOSET_STALL_PROBE_OUT=$1" STRATOSET_STALL_PROBE_EVERY_MS=500 "$PROGRAM" >> "$work/program.out" 2>&1 &
     pid=$!
-    wait_for 60 find_new_window || fail "no window of the new copy"
-    known="$known $window"
+    wait_for 60 find_window || fail "no window of the new copy"
+    known_windows="$known_windows $window"
 }
 
 # The windows lie on top of each other: the one clicked comes first.

@@ -2,12 +2,24 @@
 
 #include <juce_core/juce_core.h>
 
-/** Collects everything written to the run log while it lives. */
-class LogCapture : private juce::Logger
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+/** Collects everything written to the run log while it lives.
+
+    The captures of the tests are stacked behind one logger that is never
+    destroyed, so JUCE's current logger is written only when something else
+    (the run log) has taken its place: a worker thread that nobody waits for
+    may still be logging when a capture goes, and then finds the capture
+    before it, or none (its line goes to the debug output, as JUCE's does
+    without a logger), never a capture being destroyed.
+*/
+class LogCapture
 {
 public:
-    LogCapture() : previous (juce::Logger::getCurrentLogger()) { juce::Logger::setCurrentLogger (this); }
-    ~LogCapture() override { juce::Logger::setCurrentLogger (previous); }
+    LogCapture() { getStack().push (this); }
+    ~LogCapture() { getStack().pop (this); }
 
     juce::StringArray getLines() const
     {
@@ -49,13 +61,54 @@ public:
     }
 
 private:
-    void logMessage (const juce::String& message) override
+    class Stack final : public juce::Logger
+    {
+    public:
+        void push (LogCapture* capture)
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+
+            if (juce::Logger::getCurrentLogger() != this)
+                juce::Logger::setCurrentLogger (this);
+
+            captures.push_back (capture);
+        }
+
+        void pop (LogCapture* capture)
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+            captures.erase (std::remove (captures.begin(), captures.end(), capture), captures.end());
+        }
+
+        void logMessage (const juce::String& message) override
+        {
+            const std::lock_guard<std::mutex> guard (lock);
+
+            if (! captures.empty())
+                captures.back()->add (message);
+            else
+                juce::Logger::outputDebugString (message);
+        }
+
+    private:
+        std::mutex lock;
+        std::vector<LogCapture*> captures;
+    };
+
+    static Stack& getStack()
+    {
+        static auto* const stack = new Stack();
+        return *stack;
+    }
+
+    void add (const juce::String& message)
     {
         const juce::ScopedLock sl (lock);
         lines.add (message);
     }
 
-    juce::Logger* previous;
     juce::CriticalSection lock;
     juce::StringArray lines;
+
+    JUCE_DECLARE_NON_COPYABLE (LogCapture)
 };
